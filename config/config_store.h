@@ -1,0 +1,73 @@
+// The configuration store: a small key/value store over plain text files.
+//
+// A store is a plain text file, or a directory whose own settings lie in a file "conf" inside it;
+// the other entries of such a directory are stores of their own and can be listed. One key per
+// line, "Key: value". Every operation gives 0 for success and -1 for failure; the opens give a
+// handle or null. The store prints nothing and keeps no global state.
+//
+// Thread rules: a handle is used by one thread at a time. Lookups and enumerations allocate
+// nothing; only the opens do.
+#ifndef VELMORA_CONFIG_CONFIG_STORE_H_
+#define VELMORA_CONFIG_CONFIG_STORE_H_
+
+#include <stdint.h>
+
+struct ConfigHandle;  // opaque
+
+// One key line of a settings file, as the key enumeration gives it.
+struct ConfigItem {
+  char name[256];  // the text before the first colon, cut to 255 characters
+  int32_t kind;    // always 2
+};
+
+// Opens the store at `path`; a relative path is resolved below $QX_PATH (when set, even to an
+// empty text) or below "/etc/Velmora". Gives null when the path does not exist, when a directory
+// has no readable "conf" file, or when the file cannot be read. The caller must ConfigClose it.
+ConfigHandle* ConfigOpen(const char* path);
+
+// As ConfigOpen, but gives null unless the settings file's mode has the owner-write bit (0200).
+// Only the bit is checked, not whether this process may really write the file.
+ConfigHandle* ConfigOpenWritable(const char* path);
+
+// Releases the handle and its streams. -1 for no handle or when closing a stream failed.
+int ConfigClose(ConfigHandle* handle);
+
+// The value lookups. `length` is the capacity of `value` on the way in (at least 1) and the
+// value's full length, without the terminator, on the way out; a longer value is stored cut to
+// capacity - 1 characters and terminated. 0 found, -1 not found (buffer and length untouched).
+//
+// ConfigGetValue searches from the read position and wraps once to the start of the file;
+// ConfigGetFirstValue searches from the start; ConfigGetNextValue from the read position, no wrap.
+// A found line leaves the read position just behind it, a failed search at the end of the file.
+int ConfigGetValue(ConfigHandle* handle, const char* key, char* value, int* length);
+int ConfigGetFirstValue(ConfigHandle* handle, const char* key, char* value, int* length);
+int ConfigGetNextValue(ConfigHandle* handle, const char* key, char* value, int* length);
+
+// As ConfigGetValue, then converts at most 14 characters of the value as a signed decimal number
+// (saturating at the 32-bit limits; no digits give 0). -1 leaves *value unchanged.
+int ConfigGetInt(ConfigHandle* handle, const char* key, int32_t* value);
+
+// The entry enumeration of a directory store: every name but "conf", "." and "..", in directory
+// order. `length` is the capacity on the way in and the bytes stored, terminator included, on the
+// way out; a name that does not fit is stored cut to the capacity, unterminated. ConfigFirstEntry
+// rewinds first. -1 when the store is no directory or no entry is left.
+int ConfigFirstEntry(ConfigHandle* handle, char* name, int* length);
+int ConfigNextEntry(ConfigHandle* handle, char* name, int* length);
+
+// The key enumeration: every line that is no comment and holds a colon. ConfigFirstKey starts at
+// the top of the file, ConfigNextKey after the read position, which it shares with the lookups.
+// Both store 2 in item->kind, also when they give -1 (no key left; item->name is then unchanged).
+int ConfigFirstKey(ConfigHandle* handle, ConfigItem* item);
+int ConfigNextKey(ConfigHandle* handle, ConfigItem* item);
+
+// Replaces the value of every line of `key` (the text before the first colon, whole) by
+// "key: value"; other lines keep their bytes. `length` does not limit what is written. The file is
+// replaced atomically: on any failure it is left exactly as it was. A value holding a newline or a
+// carriage return is refused. 0 when at least one line was replaced; -1 otherwise, also when the
+// key is missing (nothing is appended). Afterwards the read position is at the end of the file.
+int ConfigSetValue(ConfigHandle* handle, const char* key, const char* value, int32_t length);
+
+// ConfigSetValue with the value in decimal.
+int ConfigSetInt(ConfigHandle* handle, const char* key, int32_t value);
+
+#endif  // VELMORA_CONFIG_CONFIG_STORE_H_

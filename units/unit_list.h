@@ -1,0 +1,42 @@
+// The unit discovery and the process-wide UnitList.
+//
+// EnumerateUnits turns the plug-in catalogue of the configuration root into units: every entry
+// whose Type has bit 0 set is loaded and bound, and each unit that its FpxEnumUnits lists becomes
+// a BioUnitImpl. Units come in catalogue order and, within one plug-in, in the plug-in's order.
+// A library stays loaded while one of its units lives.
+//
+// Thread rules: discovery, installation and destruction run on the main thread before and after
+// any worker; UnitList is not changed in between, so reading it needs no lock.
+#ifndef VELMORA_UNITS_UNIT_LIST_H_
+#define VELMORA_UNITS_UNIT_LIST_H_
+
+#include <memory>
+#include <vector>
+
+#include "units/bio_unit.h"
+
+using UnitSequence = std::vector<std::shared_ptr<BioUnit>>;
+
+// The units of the plug-ins installed in "/etc/Velmora". Throws std::runtime_error("FpxGetInfo
+// failed") when a plug-in cannot describe one of its units; everything acquired so far (units,
+// libraries) is released before the error leaves. Plug-ins that cannot be loaded, bound or
+// enumerated are skipped silently.
+UnitSequence EnumerateUnits();
+
+// As EnumerateUnits, over another configuration root (tests, velmora-units).
+UnitSequence EnumerateUnitsAt(const char* root);
+
+// The process-wide list: empty at start, destroyed at process exit (releasing its units first to
+// last, which unloads each library with its last unit).
+extern UnitSequence UnitList;
+
+// Makes `units` the content of UnitList, then releases what it held before, first to last.
+void InstallUnitList(UnitSequence units);
+
+// The number of units in UnitList.
+long UnitListCount();
+
+// The first unit of UnitList, or null when it is empty. UnitList keeps it alive until exit.
+BioUnit* UnitListFirst();
+
+#endif  // VELMORA_UNITS_UNIT_LIST_H_
