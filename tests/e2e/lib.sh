@@ -1,0 +1,214 @@
+# Shared helpers of the end-to-end tests. Each test script sources this file, builds a private
+# configuration root with e2e_root, and runs the staged program as its parent runs it, inside
+# scripts/sandbox (a private mount and IPC namespace) on a private Xvfb display.
+#
+# The test's environment (set by CTest) names the staged install and the test tools:
+#   VELMORA_SOURCE, VELMORA_STAGE, VELMORA_TEST_PARENT, VELMORA_WM_DELETE, VELMORA_TEST_PLUGIN_DIR
+set -euo pipefail
+
+: "${VELMORA_SOURCE:?}" "${VELMORA_STAGE:?}"
+HOST=$VELMORA_STAGE/usr/bin/velmora-capture-host
+PROGRAM=$VELMORA_STAGE/usr/bin/velmora-capture
+SANDBOX=$VELMORA_SOURCE/scripts/sandbox
+STAGED_LIB=$VELMORA_STAGE/usr/lib/Velmora
+WINDOW_TITLE="Fingerprint Capture"
+
+E2E_TMP=$(mktemp -d /tmp/velmora-e2e.XXXXXX)
+E2E_FAILURES=0
+E2E_CASE="(setup)"
+xvfb_pid=
+e2e_cleanup() {
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  wait 2>/dev/null || true
+  rm -rf "$E2E_TMP"
+}
+trap e2e_cleanup EXIT
+
+# --- the configuration root and the picture folder -------------------------------------------
+
+# e2e_root: a fresh configuration root holding the installed "conf", and the staged picture
+# folder. ETC and LIB name them for the sandbox.
+e2e_root() {
+  ETC=$(mktemp -d "$E2E_TMP/etc.XXXXXX")
+  cp "$VELMORA_STAGE/etc/Velmora/conf" "$ETC/conf"
+  LIB=$STAGED_LIB
+}
+
+# enable_simulator: installs the simulator's example entry into the root, as the README says.
+enable_simulator() {
+  cp "$VELMORA_STAGE/usr/share/velmora/examples/simulator" "$ETC/simulator"
+}
+
+# add_entry NAME LIBRARY TYPE: a plain-file catalogue entry.
+add_entry() {
+  printf 'Name: %s\nType: %s\n' "$2" "$3" >"$ETC/$1"
+}
+
+# --- the display ------------------------------------------------------------------------------
+
+# start_display: a private Xvfb, found through -displayfd so that parallel tests never collide.
+start_display() {
+  local fifo=$E2E_TMP/displayfd
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -nolisten tcp -screen 0 640x480x24 3>"$fifo" 2>/dev/null &
+  xvfb_pid=$!
+  local number
+  read -r -t 30 number <"$fifo" || fail "Xvfb did not start"
+  export DISPLAY=:$number
+}
+
+# wait_window: prints the id of the program's window once it is mapped.
+wait_window() {
+  local id
+  for _ in $(seq 1 300); do
+    id=$(xdotool search --onlyvisible --name "^$WINDOW_TITLE\$" 2>/dev/null | head -n 1) || true
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  fail "the window did not appear"
+  return 1
+}
+
+# button_offset FINGER: the centre of that finger's button, relative to the window's inside.
+button_offset() {
+  case $1 in
+    1) echo "38 200" ;; 2) echo "48 149" ;; 3) echo "70 139" ;; 4) echo "97 138" ;; 5) echo "123 163" ;;
+    6) echo "95 80" ;; 7) echo "83 26" ;; 8) echo "60 17" ;; 9) echo "33 15" ;; 10) echo "13 40" ;;
+  esac
+}
+
+# click_finger WINDOW FINGER: a left click on the finger's button.
+click_finger() {
+  local x y
+  read -r x y < <(button_offset "$2")
+  xdotool mousemove --window "$1" "$x" "$y" click 1
+}
+
+# close_window WINDOW: the close request of a window manager.
+close_window() {
+  "$VELMORA_WM_DELETE" "$1"
+}
+
+# --- running the program ------------------------------------------------------------------------
+
+# run_host ARGS...: velmora-capture-host with the staged program; OUT, ERR and STATUS afterwards.
+run_host() {
+  OUT=$E2E_TMP/out ERR=$E2E_TMP/err
+  STATUS=0
+  "$SANDBOX" "$ETC" "$LIB" "$HOST" --program "$PROGRAM" "$@" >"$OUT" 2>"$ERR" || STATUS=$?
+}
+
+# start_host ARGS...: as run_host, in the background; finish with wait_host.
+start_host() {
+  OUT=$E2E_TMP/out ERR=$E2E_TMP/err
+  "$SANDBOX" "$ETC" "$LIB" "$HOST" --program "$PROGRAM" "$@" >"$OUT" 2>"$ERR" &
+  host_pid=$!
+}
+wait_host() {
+  STATUS=0
+  wait "$host_pid" || STATUS=$?
+}
+
+# run_parent ARGS... -- : velmora-test-parent with the staged program; RECORD holds the record
+# after the run as hex, PROGRAM_STATUS the program's exit ("exit N" or "signal N").
+run_parent() {
+  OUT=$E2E_TMP/out ERR=$E2E_TMP/err
+  STATUS=0
+  "$SANDBOX" "$ETC" "$LIB" "$VELMORA_TEST_PARENT" "$@" -- "$PROGRAM" >"$OUT" 2>"$ERR" || STATUS=$?
+  RECORD=$(sed -n 's/^record //p' "$OUT")
+  PROGRAM_STATUS=$(grep -E '^(exit|signal) ' "$OUT" | tail -n 1)
+}
+
+# wait_for_line TEXT: waits until the output holds that line (the program is still running).
+wait_for_line() {
+  for _ in $(seq 1 300); do
+    grep -qxF -- "$1" "$OUT" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  fail "never logged: $1"
+  return 1
+}
+
+# --- assertions ---------------------------------------------------------------------------------
+
+begin_case() { E2E_CASE=$1; }
+
+fail() {
+  echo "FAIL [$E2E_CASE]: $*" >&2
+  if [ -n "${OUT:-}" ] && [ -f "$OUT" ]; then sed 's/^/  out| /' "$OUT" >&2; fi
+  if [ -n "${ERR:-}" ] && [ -f "$ERR" ]; then sed 's/^/  err| /' "$ERR" >&2; fi
+  E2E_FAILURES=$((E2E_FAILURES + 1))
+}
+
+expect_eq() {  # expect_eq WHAT EXPECTED ACTUAL
+  [ "$2" = "$3" ] || fail "$1: expected '$2', got '$3'"
+}
+
+# expect_lines LINE...: the output holds these whole lines in this order (others may lie between).
+expect_lines() {
+  local line number=0 found
+  for line in "$@"; do
+    found=$(tail -n +"$((number + 1))" "$OUT" | grep -nxF -m 1 -- "$line" | cut -d: -f1) || true
+    if [ -z "$found" ]; then
+      fail "missing line (in this order): '$line'"
+      return
+    fi
+    number=$((number + found))
+  done
+}
+
+# expect_block LINE...: the output holds exactly these lines one after the other.
+expect_block() {
+  local expected actual
+  expected=$(printf '%s\n' "$@")
+  actual=$(grep -nxF -m 1 -- "$1" "$OUT" | cut -d: -f1) || true
+  if [ -z "$actual" ]; then
+    fail "missing block starting with '$1'"
+    return
+  fi
+  actual=$(tail -n +"$actual" "$OUT" | head -n $#)
+  [ "$expected" = "$actual" ] || fail "block differs: expected
+$expected
+got
+$actual"
+}
+
+expect_no_line() {  # expect_no_line LINE
+  ! grep -qxF -- "$1" "$OUT" || fail "unexpected line '$1'"
+}
+
+expect_count() {  # expect_count N LINE
+  local n
+  n=$(grep -cxF -- "$2" "$OUT") || true
+  [ "$n" = "$1" ] || fail "'$2' logged $n times, expected $1"
+}
+
+# json_field NAME: a field of the host's --json object (numbers, booleans and strings).
+json_field() {
+  grep -o "\"$1\": *\(\"[^\"]*\"\|[^,}]*\)" "$OUT" | tail -n 1 | sed 's/^"[^"]*": *//; s/^"//; s/"$//'
+}
+
+# record_byte OFFSET: one byte of RECORD, as two lower-case hex digits.
+record_byte() {
+  echo "${RECORD:$(($1 * 2)):2}"
+}
+
+# record_range FIRST LAST: bytes FIRST..LAST of RECORD as hex.
+record_range() {
+  echo "${RECORD:$(($1 * 2)):$((($2 - $1 + 1) * 2))}"
+}
+
+e2e_finish() {
+  if [ "$E2E_FAILURES" -ne 0 ]; then
+    echo "$E2E_FAILURES check(s) failed" >&2
+    exit 1
+  fi
+  echo "all checks passed"
+}
+
+# lines_after LINE N: the N lines that follow LINE in the output.
+lines_after() {
+  local at
+  at=$(grep -nxF -m 1 -- "$1" "$OUT" | cut -d: -f1) || true
+  [ -n "$at" ] && tail -n +"$((at + 1))" "$OUT" | head -n "$2"
+}
