@@ -1,0 +1,101 @@
+// Replacement through a temporary file in the target's directory and a rename over the target.
+#include "config/atomic_replace.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace velmora::config {
+namespace {
+
+// One replacement in progress.
+struct Replacement {
+  char target[PATH_MAX];  // the file itself, every link resolved
+  char temp[PATH_MAX];    // the temporary file beside it
+  struct stat original;
+  FILE* stream = nullptr;  // on the temporary file
+  ReplaceProbe probe;
+};
+
+// False when the probe makes this step fail.
+bool Allowed(const Replacement& r, ReplaceStep step) {
+  if (!r.probe || !r.probe(step)) return true;
+  errno = EIO;
+  return false;
+}
+
+// Finds the file behind any links and names a temporary file in its directory.
+bool Resolve(const char* path, Replacement* r) {
+  if (!realpath(path, r->target) || stat(r->target, &r->original) != 0) return false;
+  if (!S_ISREG(r->original.st_mode)) return false;
+  const char* slash = strrchr(r->target, '/');
+  int dirLength = static_cast<int>(slash - r->target);
+  int n = snprintf(r->temp, sizeof(r->temp), "%.*s/.%s.XXXXXX", dirLength, r->target, slash + 1);
+  return n >= 0 && static_cast<size_t>(n) < sizeof(r->temp);
+}
+
+bool CreateTemp(Replacement* r) {
+  if (!Allowed(*r, ReplaceStep::kCreate)) return false;
+  int fd = mkostemp(r->temp, O_CLOEXEC);
+  if (fd < 0) return false;
+  r->stream = fdopen(fd, "r+");
+  if (r->stream) return true;
+  close(fd);
+  unlink(r->temp);
+  return false;
+}
+
+// Owner first: giving a file away may clear its set-id bits, which the mode then restores.
+bool CopyOwnerAndMode(const Replacement& r) {
+  int fd = fileno(r.stream);
+  if (!Allowed(r, ReplaceStep::kOwner)) return false;
+  if (fchown(fd, r.original.st_uid, r.original.st_gid) != 0 && errno != EPERM) return false;
+  return Allowed(r, ReplaceStep::kMode) && fchmod(fd, r.original.st_mode & 07777) == 0;
+}
+
+bool WriteText(const Replacement& r, std::string_view text) {
+  if (!Allowed(r, ReplaceStep::kWrite)) return false;
+  if (fwrite(text.data(), 1, text.size(), r.stream) != text.size()) return false;
+  if (!Allowed(r, ReplaceStep::kFlush) || fflush(r.stream) != 0) return false;
+  return Allowed(r, ReplaceStep::kSync) && fsync(fileno(r.stream)) == 0;
+}
+
+bool RenameOverTarget(const Replacement& r) {
+  return Allowed(r, ReplaceStep::kRename) && rename(r.temp, r.target) == 0;
+}
+
+void Discard(Replacement* r) {
+  fclose(r->stream);
+  unlink(r->temp);
+}
+
+void SyncDirectory(const Replacement& r) {
+  if (!Allowed(r, ReplaceStep::kSyncDirectory)) return;
+  const char* slash = strrchr(r.target, '/');
+  char dir[PATH_MAX];
+  snprintf(dir, sizeof(dir), "%.*s", slash == r.target ? 1 : static_cast<int>(slash - r.target), r.target);
+  int fd = open(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
+}
+
+}  // namespace
+
+FILE* ReplaceFileAtomically(const char* path, std::string_view text, ReplaceProbe probe) {
+  Replacement r;
+  r.probe = probe;
+  if (!Resolve(path, &r) || !CreateTemp(&r)) return nullptr;
+  if (!CopyOwnerAndMode(r) || !WriteText(r, text) || !RenameOverTarget(r)) {
+    Discard(&r);
+    return nullptr;
+  }
+  SyncDirectory(r);
+  return r.stream;
+}
+
+}  // namespace velmora::config

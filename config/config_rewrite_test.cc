@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "config/config_store.h"
+#include "config/config_test_util.h"
+
+namespace velmora::config {
+namespace {
+
+using namespace std::string_literals;
+
+class ConfigRewriteTest : public testing::Test {
+ protected:
+  // Opens a store holding `text` in the file "store".
+  Handle OpenText(const std::string& text, mode_t mode = 0644) {
+    return Open(dir_.Write("store", text, mode));
+  }
+  std::string Text() const { return dir_.Read("store"); }
+  ScopedTempDir dir_;
+};
+
+TEST_F(ConfigRewriteTest, ReplacesTheKeyAndKeepsOtherLines) {
+  Handle h = OpenText("# comment Type: 9\nName: lib.so\nType: 1\n");
+  EXPECT_EQ(ConfigSetInt(h.get(), "Type", 3), 0);
+  EXPECT_EQ(Text(), "# comment Type: 9\nName: lib.so\nType: 3\n");
+  // The read position is at the end of the new file.
+  EXPECT_EQ(Find(h.get(), "Type", ConfigGetNextValue), std::nullopt);
+  EXPECT_EQ(Find(h.get(), "Type"), "3");
+  EXPECT_EQ(Find(h.get(), "Name", ConfigGetFirstValue), "lib.so");
+  EXPECT_EQ(std::vector<std::string>{"store"}, dir_.Names());
+}
+
+TEST_F(ConfigRewriteTest, EveryLineOfTheKeyByTheWiderRule) {
+  std::string text = "Type: 1\n#Type: c\nType:5\n Type: s\nType : b\n\nKeep: a\0b\r\nType:\nLast: x"s;
+  Handle h = OpenText(text);
+  ASSERT_EQ(ConfigSetValue(h.get(), "Type", "7", 1), 0);
+  EXPECT_EQ(Text(), "Type: 7\n#Type: c\nType: 7\n Type: s\nType : b\n\nKeep: a\0b\r\nType: 7\nLast: x\n"s);
+  ConfigItem item = {};
+  int count = 0;
+  for (int r = ConfigFirstKey(h.get(), &item); r == 0; r = ConfigNextKey(h.get(), &item)) count += 1;
+  EXPECT_EQ(count, 7);
+}
+
+TEST_F(ConfigRewriteTest, MissingKeyLeavesTheFileAsItWas) {
+  Handle h = OpenText("Name: a\nType: 1");
+  EXPECT_EQ(ConfigSetValue(h.get(), "Other", "x", 1), -1);
+  EXPECT_EQ(ConfigSetValue(h.get(), "Name: a", "x", 1), -1);
+  EXPECT_EQ(Text(), "Name: a\nType: 1");
+  Handle empty = Open(dir_.Write("empty", ""));
+  EXPECT_EQ(ConfigSetValue(empty.get(), "Name", "x", 1), -1);
+  EXPECT_EQ(dir_.Read("empty"), "");
+}
+
+TEST_F(ConfigRewriteTest, LineBreakInValueIsRefused) {
+  Handle h = OpenText("Name: a\nType: 1\n");
+  EXPECT_EQ(ConfigSetValue(h.get(), "Name", "evil.so\nType: 1", 15), -1);
+  EXPECT_EQ(ConfigSetValue(h.get(), "Name", "evil.so\rType: 1", 15), -1);
+  EXPECT_EQ(Text(), "Name: a\nType: 1\n");
+  EXPECT_EQ(Find(h.get(), "Name"), "a");
+}
+
+TEST_F(ConfigRewriteTest, LengthDoesNotLimitTheValue) {
+  Handle h = OpenText("N: 0\n");
+  ASSERT_EQ(ConfigSetInt(h.get(), "N", INT32_MIN), 0);
+  EXPECT_EQ(Text(), "N: -2147483648\n");
+  ASSERT_EQ(ConfigSetValue(h.get(), "N", "whole value", 2), 0);
+  EXPECT_EQ(Text(), "N: whole value\n");
+}
+
+TEST_F(ConfigRewriteTest, KeepsModeOwnerAndLink) {
+  std::string target = dir_.Write("target", "Type: 1\n", 0640);
+  ASSERT_EQ(chown(target.c_str(), 1234, 5678), 0);
+  ASSERT_EQ(symlink("target", dir_.Path("link").c_str()), 0);
+  Handle h = Open(dir_.Path("link"));
+  ASSERT_EQ(ConfigSetInt(h.get(), "Type", 2), 0);
+  struct stat link, file;
+  ASSERT_EQ(lstat(dir_.Path("link").c_str(), &link), 0);
+  ASSERT_EQ(stat(target.c_str(), &file), 0);
+  EXPECT_TRUE(S_ISLNK(link.st_mode));
+  EXPECT_EQ(file.st_mode & 07777, 0640u);
+  EXPECT_EQ(file.st_uid, 1234u);
+  EXPECT_EQ(file.st_gid, 5678u);
+  EXPECT_EQ(dir_.Read("target"), "Type: 2\n");
+}
+
+TEST_F(ConfigRewriteTest, DirectoryStoreRewritesConfAndKeepsItsEntries) {
+  dir_.Write("conf", "Type: 1\n");
+  dir_.Write("plug", "");
+  Handle h = Open(dir_.path());
+  char name[256];
+  int length = sizeof(name);
+  ASSERT_EQ(ConfigFirstEntry(h.get(), name, &length), 0);
+  ASSERT_EQ(ConfigSetInt(h.get(), "Type", 4), 0);
+  EXPECT_EQ(dir_.Read("conf"), "Type: 4\n");
+  EXPECT_EQ(ConfigFirstEntry(h.get(), name, &length), 0);
+  EXPECT_STREQ(name, "plug");
+}
+
+TEST_F(ConfigRewriteTest, VanishedFileFailsAndTheHandleStillReads) {
+  Handle h = OpenText("Type: 1\n");
+  ASSERT_EQ(unlink(dir_.Path("store").c_str()), 0);
+  EXPECT_EQ(ConfigSetInt(h.get(), "Type", 2), -1);
+  EXPECT_EQ(Find(h.get(), "Type"), "1");
+  EXPECT_TRUE(dir_.Names().empty());
+}
+
+// A write that the file-size limit stops: the real failure of a full disk.
+TEST_F(ConfigRewriteTest, FailedWriteLeavesTheOriginal) {
+  std::string text = "Name: " + std::string(3000, 'n') + "\nType: 1\n";
+  Handle h = OpenText(text);
+  pid_t pid = fork();
+  if (pid == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit = {1024, 1024};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    bool failed = ConfigSetInt(h.get(), "Type", 2) == -1;
+    bool reads = Find(h.get(), "Type") == "1";
+    _exit(failed && reads ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(Text(), text);
+  EXPECT_EQ(std::vector<std::string>{"store"}, dir_.Names());
+}
+
+}  // namespace
+}  // namespace velmora::config

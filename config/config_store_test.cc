@@ -1,0 +1,162 @@
+#include "config/config_store.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+#include <set>
+#include <string>
+
+#include "config/config_test_util.h"
+
+namespace velmora::config {
+namespace {
+
+// Every entry name that the enumeration gives, from the first.
+std::multiset<std::string> Entries(ConfigHandle* handle) {
+  std::multiset<std::string> names;
+  char name[256];
+  int length = sizeof(name);
+  for (int r = ConfigFirstEntry(handle, name, &length); r == 0; r = ConfigNextEntry(handle, name, &length)) {
+    names.insert(name);
+    length = sizeof(name);
+  }
+  return names;
+}
+
+// Runs `check` in a child that has given up the superuser's rights; its result is the exit status.
+int RunAsNobody(const std::function<int()>& check) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(100);
+    _exit(check());
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 101;
+}
+
+class ConfigStoreTest : public testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(chmod(dir_.path().c_str(), 0755), 0); }
+  ScopedTempDir dir_;
+};
+
+TEST_F(ConfigStoreTest, DirectoryStoreReadsConfAndListsOtherEntries) {
+  dir_.Write("conf", "Type: 3\n");
+  for (const char* name : {"plug", ".hidden", "confx"}) dir_.Write(name, "");
+  ASSERT_EQ(mkdir(dir_.Path("sub").c_str(), 0755), 0);
+  Handle h = Open(dir_.path());
+  ASSERT_TRUE(h);
+  EXPECT_EQ(Find(h.get(), "Type"), "3");
+  std::multiset<std::string> expected = {".hidden", "confx", "plug", "sub"};
+  EXPECT_EQ(Entries(h.get()), expected);
+  // Rewinds, and the lookups leave the directory position alone.
+  char name[256];
+  int length = sizeof(name);
+  ASSERT_EQ(ConfigFirstEntry(h.get(), name, &length), 0);
+  EXPECT_EQ(Find(h.get(), "Type"), "3");
+  std::multiset<std::string> rest = {name};
+  length = sizeof(name);
+  for (length = sizeof(name); ConfigNextEntry(h.get(), name, &length) == 0; length = sizeof(name)) {
+    rest.insert(name);
+  }
+  EXPECT_EQ(rest, expected);
+}
+
+TEST_F(ConfigStoreTest, EntryLengthCountsTheTerminatorAndCutNamesHaveNone) {
+  dir_.Write("conf", "");
+  dir_.Write("plug", "");
+  Handle h = Open(dir_.path());
+  char name[8];
+  int length = sizeof(name);
+  ASSERT_EQ(ConfigFirstEntry(h.get(), name, &length), 0);
+  EXPECT_EQ(length, 5);
+  EXPECT_STREQ(name, "plug");
+  memset(name, 'x', sizeof(name));
+  length = 4;
+  ASSERT_EQ(ConfigFirstEntry(h.get(), name, &length), 0);
+  EXPECT_EQ(length, 4);
+  EXPECT_EQ(std::string(name, 5), "plugx");
+  length = sizeof(name);
+  EXPECT_EQ(ConfigNextEntry(h.get(), name, &length), -1);
+}
+
+TEST_F(ConfigStoreTest, StoresThatCannotBeOpened) {
+  EXPECT_FALSE(Open(dir_.Path("missing")));
+  ASSERT_EQ(mkdir(dir_.Path("noconf").c_str(), 0755), 0);
+  dir_.Write("noconf/plug", "Type: 1\n");
+  EXPECT_FALSE(Open(dir_.Path("noconf")));
+  ASSERT_EQ(mkdir(dir_.Path("locked").c_str(), 0755), 0);
+  std::string locked = dir_.Path("locked");
+  dir_.Write("locked/conf", "Type: 1\n", 0600);
+  EXPECT_EQ(RunAsNobody([&] { return ConfigOpen(locked.c_str()) == nullptr ? 0 : 1; }), 0);
+}
+
+TEST_F(ConfigStoreTest, PlainFileHasNoEntries) {
+  Handle h = Open(dir_.Write("plain", "Type: 1\n"));
+  ASSERT_TRUE(h);
+  char name[256];
+  int length = sizeof(name);
+  EXPECT_EQ(ConfigFirstEntry(h.get(), name, &length), -1);
+  EXPECT_EQ(ConfigNextEntry(h.get(), name, &length), -1);
+}
+
+TEST_F(ConfigStoreTest, RelativePathsResolveBelowQxPath) {
+  dir_.Write("rel", "Where: here\n");
+  const char* saved = getenv("QX_PATH");
+  std::string restore = saved ? saved : "";
+  setenv("QX_PATH", dir_.path().c_str(), 1);
+  Handle below = Open("rel");
+  // Empty is set: the path resolves below "/".
+  setenv("QX_PATH", "", 1);
+  Handle root = Open(dir_.Path("rel").substr(1));
+  saved ? setenv("QX_PATH", restore.c_str(), 1) : unsetenv("QX_PATH");
+  ASSERT_TRUE(below);
+  EXPECT_EQ(Find(below.get(), "Where"), "here");
+  ASSERT_TRUE(root);
+  EXPECT_EQ(Find(root.get(), "Where"), "here");
+}
+
+TEST_F(ConfigStoreTest, PathsBeyondTheBufferGiveNone) {
+  std::string longPath = "/" + std::string(5000, 'a');
+  EXPECT_FALSE(Open(longPath));
+  const char* saved = getenv("QX_PATH");
+  std::string restore = saved ? saved : "";
+  setenv("QX_PATH", ("/" + std::string(4093, 'p')).c_str(), 1);
+  Handle h = Open("x");
+  saved ? setenv("QX_PATH", restore.c_str(), 1) : unsetenv("QX_PATH");
+  EXPECT_FALSE(h);
+}
+
+TEST_F(ConfigStoreTest, WritableOpenChecksOnlyTheOwnerWriteBit) {
+  std::string readOnly = dir_.Write("ro", "A: 1\n", 0444);
+  std::string groupWritable = dir_.Write("gw", "A: 1\n", 0464);
+  std::string ownerWritable = dir_.Write("ow", "A: 1\n", 0644);
+  // The superuser could write all three.
+  EXPECT_EQ(ConfigOpenWritable(readOnly.c_str()), nullptr);
+  EXPECT_EQ(ConfigOpenWritable(groupWritable.c_str()), nullptr);
+  Handle h(ConfigOpenWritable(ownerWritable.c_str()));
+  ASSERT_TRUE(h);
+  EXPECT_EQ(Find(h.get(), "A"), "1");
+  // Another user cannot write the file, yet the bit is set.
+  EXPECT_EQ(RunAsNobody([&] {
+              ConfigHandle* handle = ConfigOpenWritable(ownerWritable.c_str());
+              return handle && ConfigClose(handle) == 0 ? 0 : 1;
+            }),
+            0);
+}
+
+TEST_F(ConfigStoreTest, WritableOpenOfADirectoryChecksItsConf) {
+  dir_.Write("conf", "A: 1\n", 0444);
+  EXPECT_EQ(ConfigOpenWritable(dir_.path().c_str()), nullptr);
+  chmod(dir_.Path("conf").c_str(), 0644);
+  Handle h(ConfigOpenWritable(dir_.path().c_str()));
+  EXPECT_TRUE(h);
+}
+
+}  // namespace
+}  // namespace velmora::config
