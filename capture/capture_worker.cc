@@ -1,0 +1,85 @@
+#include "capture/capture_worker.h"
+
+#include <stdio.h>
+
+#include <atomic>
+#include <new>
+
+#include "capture/capture_state.h"
+#include "capture/thread_ops.h"
+#include "units/unit_list.h"
+
+namespace {
+
+enum WorkerPhase : int { kNotStarted, kInsidePlugin, kLeftPlugin, kEnded };
+
+// A plain atomic has no destructor to run at exit, so the worker may touch it to the end.
+std::atomic<int> g_WorkerPhase{kNotStarted};
+
+void SetPhase(int phase) {
+  g_WorkerPhase.store(phase);
+  g_WorkerPhase.notify_all();
+}
+
+bool DisconnectUnit(BioUnit* unit) {
+  if (unit->Disconnect() != 0) {
+    printf("Failed: Disconnect\n");
+    return false;
+  }
+  printf("Disconnect Succeeded\n");
+  return true;
+}
+
+bool CaptureAndDisconnect(int32_t unitCount) {
+  bool disconnected = unitCount != 0 && CaptureOnUnit(UnitListFirst(), &TheCaptureState());
+  SetPhase(kLeftPlugin);
+  return disconnected;
+}
+
+}  // namespace
+
+bool CaptureOnUnit(BioUnit* unit, CaptureState* state) {
+  if (unit->Connect(0, 0, 0) == 0) printf("Connect succeeded\n");
+  printf("Capturing...\n");
+  // The worker's own cells: a failed capture must not leave a sample behind for the parent.
+  unsigned char* sample = nullptr;
+  int32_t sampleSize = 0;
+  int32_t scratch = 0;
+  if (unit->SensorCaptureSample(2, 1, &sample, &sampleSize, &scratch) == 0) {
+    state->PublishSample(sample, sampleSize);
+    printf("Capture succeeded\n");
+  } else {
+    printf("Failed: Capture\n");
+  }
+  return DisconnectUnit(unit);
+}
+
+void* CaptureSampleThread(void* argument) {
+  CaptureWorkerArgs args = *static_cast<CaptureWorkerArgs*>(argument);
+  delete static_cast<CaptureWorkerArgs*>(argument);
+  if (CaptureAndDisconnect(args.unitCount) && args.endMainLoop) args.endMainLoop();
+  printf("CaptureSampleThread END\n");
+  SetPhase(kEnded);
+  ExitThread(nullptr);
+}
+
+int StartCaptureWorker(int32_t unitCount, EndMainLoop endMainLoop) {
+  CaptureWorkerArgs* args = new (std::nothrow) CaptureWorkerArgs{unitCount, endMainLoop};
+  if (!args) return -1;
+  g_WorkerPhase.store(kInsidePlugin);
+  pthread_t handle;
+  if (StartThread(&handle, kThreadDetached, CaptureSampleThread, args)) return 0;
+  g_WorkerPhase.store(kNotStarted);
+  delete args;
+  return -1;
+}
+
+bool CaptureWorkerSettle() {
+  int phase = g_WorkerPhase.load();
+  if (phase == kInsidePlugin) return false;
+  while (phase == kLeftPlugin) {
+    g_WorkerPhase.wait(phase);
+    phase = g_WorkerPhase.load();
+  }
+  return true;
+}
