@@ -1,0 +1,180 @@
+#include "units/unit_list.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "units/bio_unit_impl.h"
+#include "units/units_test_support.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class UnitListTest : public ::testing::Test {
+ protected:
+  UnitListTest()
+      : m_Root(MakeRoot(m_Dir.path())),
+        m_SimTrace(m_Dir.path() + "/sim.trace"),
+        m_TpTrace(m_Dir.path() + "/tp.trace"),
+        m_SimTraceEnv("VELMORA_SIM_TRACE", m_SimTrace.c_str()),
+        m_TpTraceEnv("VELMORA_TP_TRACE", m_TpTrace.c_str()),
+        m_Units("VELMORA_SIM_UNITS", nullptr),
+        m_Fail("VELMORA_SIM_FAIL", nullptr) {}
+
+  uint32_t IdOf(const std::shared_ptr<BioUnit>& unit) { return dynamic_cast<BioUnitImpl&>(*unit).UnitId(); }
+
+  ScopedTempDir m_Dir;
+  std::string m_Root;
+  std::string m_SimTrace;
+  std::string m_TpTrace;
+  ScopedEnv m_SimTraceEnv;
+  ScopedEnv m_TpTraceEnv;
+  ScopedEnv m_Units;
+  ScopedEnv m_Fail;
+};
+
+TEST_F(UnitListTest, UnitsFollowThePluginsIdOrderAndFreeEachTextAtOnce) {
+  ScopedEnv units("VELMORA_SIM_UNITS", "7,2,5");
+  WriteEntry(m_Root, "sim", FPX_SIMULATOR_SO, 1);
+  UnitSequence found = EnumerateUnitsAt(m_Root.c_str());
+  ASSERT_EQ(found.size(), 3u);
+  EXPECT_EQ(IdOf(found[0]), 7u);
+  EXPECT_EQ(IdOf(found[1]), 2u);
+  EXPECT_EQ(IdOf(found[2]), 5u);
+  EXPECT_EQ(found[0]->GetText1(), "Velmora simulated reader");
+  EXPECT_EQ(found[0]->GetText2(), "SIM-0007");
+  EXPECT_EQ(found[2]->GetValue2(), 500);
+  EXPECT_EQ(ReadLines(m_SimTrace),
+            (Lines{"load", "FpxEnumUnits", "FpxGetInfo 7", "FpxFree text1 7", "FpxFree text2 7",
+                   "FpxGetInfo 2", "FpxFree text1 2", "FpxFree text2 2", "FpxGetInfo 5", "FpxFree text1 5",
+                   "FpxFree text2 5", "FpxFree ids"}));
+  EXPECT_TRUE(IsLoaded(FPX_SIMULATOR_SO));
+  found.clear();
+  EXPECT_FALSE(IsLoaded(FPX_SIMULATOR_SO));
+  EXPECT_EQ(ReadLines(m_SimTrace).back(), "unload");
+}
+
+TEST_F(UnitListTest, UnitsComeInCatalogueOrderAndReleaseLibrariesWithTheirLastUnit) {
+  WriteEntriesInOrder(m_Root, {FPXTEST_A_SO, FPXTEST_B_SO});
+  UnitSequence found = EnumerateUnitsAt(m_Root.c_str());
+  ASSERT_EQ(found.size(), 3u);
+  EXPECT_EQ(found[0]->GetText1(), "a reader");
+  EXPECT_EQ(IdOf(found[1]), 2u);
+  EXPECT_EQ(found[2]->GetText1(), "b reader");
+  found[0].reset();
+  EXPECT_TRUE(IsLoaded(FPXTEST_A_SO));
+  found[1].reset();
+  EXPECT_FALSE(IsLoaded(FPXTEST_A_SO));
+  EXPECT_TRUE(IsLoaded(FPXTEST_B_SO));
+  found[2].reset();
+  EXPECT_FALSE(IsLoaded(FPXTEST_B_SO));
+}
+
+TEST_F(UnitListTest, InstallingReplacesTheListAndReleasesTheOldOneInOrder) {
+  WriteEntriesInOrder(m_Root, {FPXTEST_A_SO, FPXTEST_B_SO});
+  InstallUnitList(EnumerateUnitsAt(m_Root.c_str()));
+  EXPECT_EQ(UnitListCount(), 3);
+  ASSERT_NE(UnitListFirst(), nullptr);
+  EXPECT_EQ(UnitListFirst()->GetText1(), "a reader");
+  InstallUnitList(UnitSequence());
+  EXPECT_EQ(UnitListCount(), 0);
+  EXPECT_EQ(UnitListFirst(), nullptr);
+  Lines trace = ReadLines(m_TpTrace);
+  ASSERT_GE(trace.size(), 2u);
+  EXPECT_EQ(trace[trace.size() - 2], "a unload");
+  EXPECT_EQ(trace.back(), "b unload");
+}
+
+TEST_F(UnitListTest, FailingDescriptionReleasesEverythingBeforeTheErrorLeaves) {
+  WriteEntriesInOrder(m_Root, {FPXTEST_A_SO, FPXTEST_B_GETINFO_FAILS_SO});
+  try {
+    EnumerateUnitsAt(m_Root.c_str());
+    FAIL() << "no error";
+  } catch (const std::runtime_error& error) {
+    EXPECT_STREQ(error.what(), "FpxGetInfo failed");
+    EXPECT_FALSE(IsLoaded(FPXTEST_A_SO));
+    EXPECT_FALSE(IsLoaded(FPXTEST_B_GETINFO_FAILS_SO));
+  }
+  Lines trace = ReadLines(m_TpTrace);
+  EXPECT_NE(std::find(trace.begin(), trace.end(), "bfail FpxGetInfo 1"), trace.end());
+  EXPECT_EQ(std::find(trace.begin(), trace.end(), "bfail FpxFree text1"), trace.end());
+}
+
+TEST_F(UnitListTest, PluginsWithoutUnitsAreUnloadedAtOnce) {
+  WriteEntry(m_Root, "sim", FPX_SIMULATOR_SO, 1);
+  {
+    ScopedEnv none("VELMORA_SIM_UNITS", "none");
+    EXPECT_TRUE(EnumerateUnitsAt(m_Root.c_str()).empty());
+    EXPECT_EQ(ReadLines(m_SimTrace), (Lines{"load", "FpxEnumUnits", "FpxFree ids", "unload"}));
+  }
+  WriteFile(m_SimTrace, "");
+  ScopedEnv fail("VELMORA_SIM_FAIL", "enum");
+  EXPECT_TRUE(EnumerateUnitsAt(m_Root.c_str()).empty());
+  // A failed enumeration hands nothing back.
+  EXPECT_EQ(ReadLines(m_SimTrace), (Lines{"load", "FpxEnumUnits", "unload"}));
+}
+
+TEST_F(UnitListTest, CountWithoutIdListGivesNoUnit) {
+  WriteEntry(m_Root, "nullids", FPXTEST_NULL_IDS_SO, 1);
+  EXPECT_TRUE(EnumerateUnitsAt(m_Root.c_str()).empty());
+  EXPECT_EQ(ReadLines(m_TpTrace),
+            (Lines{"nullids load", "nullids FpxEnumUnits", "nullids FpxFree null", "nullids unload"}));
+  EXPECT_FALSE(IsLoaded(FPXTEST_NULL_IDS_SO));
+}
+
+TEST_F(UnitListTest, EntriesWithoutTheBiometricBitAreNotLoaded) {
+  WriteEntry(m_Root, "even", FPX_SIMULATOR_SO, 2);
+  WriteEntry(m_Root, "missing", m_Dir.path() + "/libmissing.so", 1);
+  WriteEntry(m_Root, "nofree", FPXTEST_NO_FREE_SO, 1);
+  EXPECT_TRUE(EnumerateUnitsAt(m_Root.c_str()).empty());
+  EXPECT_TRUE(ReadLines(m_SimTrace).empty());
+  EXPECT_EQ(ReadLines(m_TpTrace), (Lines{"nofree load", "nofree unload"}));
+}
+
+TEST_F(UnitListTest, NullTextsGiveEmptyTextsAndOnlyTheIdListIsFreed) {
+  WriteEntry(m_Root, "notexts", FPXTEST_NULL_TEXTS_SO, 1);
+  UnitSequence found = EnumerateUnitsAt(m_Root.c_str());
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0]->GetText1(), "");
+  EXPECT_EQ(found[0]->GetText2(), "");
+  EXPECT_EQ(ReadLines(m_TpTrace),
+            (Lines{"notexts load", "notexts FpxEnumUnits", "notexts FpxGetInfo 4", "notexts FpxFree ids"}));
+}
+
+TEST_F(UnitListTest, UnitOperationsPassTheirArgumentsThrough) {
+  WriteEntry(m_Root, "plain", FPXTEST_PLAIN_SO, 1);
+  UnitSequence found = EnumerateUnitsAt(m_Root.c_str());
+  ASSERT_EQ(found.size(), 3u);
+  BioUnit& unit = *found[1];  // id 2
+  EXPECT_EQ(unit.GetValue1(), 2);
+  EXPECT_EQ(unit.GetValue2(), -1);
+  EXPECT_EQ(unit.GetValue3(), 2147483647);
+  EXPECT_EQ(unit.GetValue4(), -2147483647 - 1);
+  EXPECT_EQ(unit.Connect(1, 2, 3), 1123);
+  EXPECT_EQ(unit.Disconnect(), 102);
+  EXPECT_EQ(unit.Cancel(), 202);
+  unsigned char* sample = nullptr;
+  int32_t size = 0;
+  int32_t reserved = 0;
+  EXPECT_EQ(unit.SensorCaptureSample(10, 20, &sample, &size, &reserved), 0);
+  EXPECT_STREQ(reinterpret_cast<char*>(sample), "tp");
+  EXPECT_EQ(size, 32);
+  EXPECT_EQ(reserved, 5);
+  EXPECT_EQ(unit.ExtractSample(1, 2, 3, 4, 5, 6, 7, 8), 200000000 + 1 + 4 + 12 + 32 + 80 + 192 + 448 + 1024);
+  EXPECT_EQ(unit.Free(nullptr), 0);
+  EXPECT_EQ(ReadLines(m_TpTrace).back(), "plain FpxFree null");
+}
+
+TEST_F(UnitListTest, OneLibraryNamedTwiceGivesItsUnitsTwice) {
+  WriteEntry(m_Root, "one", FPXTEST_B_SO, 1);
+  WriteEntry(m_Root, "two", FPXTEST_B_SO, 1);
+  UnitSequence found = EnumerateUnitsAt(m_Root.c_str());
+  ASSERT_EQ(found.size(), 2u);
+  found.resize(1);
+  EXPECT_TRUE(IsLoaded(FPXTEST_B_SO));
+  found.clear();
+  EXPECT_FALSE(IsLoaded(FPXTEST_B_SO));
+}
+
+}  // namespace
