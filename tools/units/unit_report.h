@@ -1,0 +1,14 @@
+// The report of velmora-units: every catalogue entry of a configuration root with its units or
+// the reason why the capture program would skip it.
+//
+// It runs the same catalogue scan, binding and unit construction as the program; only the
+// reasons are extra. Thread rules: main thread only; loads and unloads plug-in libraries.
+#ifndef VELMORA_TOOLS_UNITS_UNIT_REPORT_H_
+#define VELMORA_TOOLS_UNITS_UNIT_REPORT_H_
+
+#include <stdio.h>
+
+// Writes the report of `root` to `out` and gives the number of units found.
+long ReportUnits(const char* root, FILE* out);
+
+#endif  // VELMORA_TOOLS_UNITS_UNIT_REPORT_H_

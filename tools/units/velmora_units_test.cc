@@ -1,0 +1,101 @@
+// velmora-units as installers run it: the built binary over a temporary root.
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <sys/wait.h>
+
+#include <string>
+
+#include "units/units_test_support.h"
+
+namespace {
+
+struct ListerRun {
+  std::string out;
+  int status;
+};
+
+ListerRun RunLister(const std::string& root) {
+  std::string command = std::string(VELMORA_UNITS_BIN) + " --root '" + root + "'";
+  FILE* pipe = popen(command.c_str(), "r");
+  ListerRun run{"", -1};
+  if (pipe == nullptr) return run;
+  char buffer[4096];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
+  int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+// The lines of `out` that follow the heading of entry `name`, up to the next entry.
+std::string EntryBlock(const std::string& out, const std::string& name) {
+  size_t start = out.find("entry \"" + name + "\"");
+  if (start == std::string::npos) return "";
+  size_t end = out.find("\nentry ", start);
+  if (end == std::string::npos) end = out.rfind("\n", out.rfind(" units found"));
+  return out.substr(start, end + 1 - start);
+}
+
+class VelmoraUnitsTest : public ::testing::Test {
+ protected:
+  VelmoraUnitsTest()
+      : m_Root(MakeRoot(m_Dir.path())),
+        m_Units("VELMORA_SIM_UNITS", "7,2"),
+        m_Fail("VELMORA_SIM_FAIL", nullptr),
+        m_Trace("VELMORA_SIM_TRACE", nullptr) {}
+
+  ScopedTempDir m_Dir;
+  std::string m_Root;
+  ScopedEnv m_Units;
+  ScopedEnv m_Fail;
+  ScopedEnv m_Trace;
+};
+
+TEST_F(VelmoraUnitsTest, ListsUnitsAndTheReasonForEachSkippedEntry) {
+  WriteEntry(m_Root, "sim", FPX_SIMULATOR_SO, 1);
+  WriteEntry(m_Root, "even", FPX_SIMULATOR_SO, 2);
+  WriteEntry(m_Root, "missing", m_Dir.path() + "/libmissing.so", 1);
+  WriteEntry(m_Root, "nofree", FPXTEST_NO_FREE_SO, 1);
+  WriteEntry(m_Root, "badinfo", FPXTEST_B_GETINFO_FAILS_SO, 1);
+  ListerRun run = RunLister(m_Root);
+  EXPECT_EQ(run.status, 0) << run.out;
+  EXPECT_EQ(EntryBlock(run.out, "sim"),
+            "entry \"sim\": library \"" FPX_SIMULATOR_SO
+            "\", type 1\n"
+            "  unit 7: \"Velmora simulated reader\", \"SIM-0007\", values 1 500 256 360\n"
+            "  unit 2: \"Velmora simulated reader\", \"SIM-0002\", values 1 500 256 360\n");
+  EXPECT_NE(EntryBlock(run.out, "even").find("  skipped: type bit 0 is clear\n"), std::string::npos)
+      << run.out;
+  // The loader's own message names the file.
+  EXPECT_NE(EntryBlock(run.out, "missing").find("  skipped: " + m_Dir.path() + "/libmissing.so: cannot open"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(EntryBlock(run.out, "nofree").find("  skipped: entry points not found: FpxFree\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(EntryBlock(run.out, "badinfo").find("  skipped: FpxGetInfo failed"), std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("catalogue " + m_Root + ": 5 entries\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\n2 units found\n"), std::string::npos) << run.out;
+}
+
+TEST_F(VelmoraUnitsTest, NoUnitsGiveStatusOne) {
+  WriteEntry(m_Root, "sim", FPX_SIMULATOR_SO, 1);
+  {
+    ScopedEnv none("VELMORA_SIM_UNITS", "none");
+    ListerRun run = RunLister(m_Root);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("  skipped: no units\n"), std::string::npos) << run.out;
+  }
+  ScopedEnv fail("VELMORA_SIM_FAIL", "enum");
+  ListerRun run = RunLister(m_Root);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find("  skipped: FpxEnumUnits failed\n"), std::string::npos) << run.out;
+}
+
+TEST_F(VelmoraUnitsTest, UnusableRootListsNothing) {
+  ListerRun run = RunLister(m_Dir.path() + "/nothing");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "catalogue " + m_Dir.path() + "/nothing: 0 entries\n0 units found\n");
+}
+
+}  // namespace
