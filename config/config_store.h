@@ -6,7 +6,7 @@
 // handle or null. The store prints nothing and keeps no global state.
 //
 // Thread rules: a handle is used by one thread at a time. Lookups and enumerations allocate
-// nothing; only the opens do.
+// nothing; only the opens and the rewrites do.
 #ifndef VELMORA_CONFIG_CONFIG_STORE_H_
 #define VELMORA_CONFIG_CONFIG_STORE_H_
 
@@ -22,7 +22,8 @@ struct ConfigItem {
 
 // Opens the store at `path`; a relative path is resolved below $QX_PATH (when set, even to an
 // empty text) or below "/etc/Velmora". Gives null when the path does not exist, when a directory
-// has no readable "conf" file, or when the file cannot be read. The caller must ConfigClose it.
+// has no readable "conf" file, when the file cannot be read, or when the resolved path (or the
+// "conf" path) does not fit 4096 bytes. The caller must ConfigClose it.
 ConfigHandle* ConfigOpen(const char* path);
 
 // As ConfigOpen, but gives null unless the settings file's mode has the owner-write bit (0200).
@@ -62,9 +63,12 @@ int ConfigNextKey(ConfigHandle* handle, ConfigItem* item);
 
 // Replaces the value of every line of `key` (the text before the first colon, whole) by
 // "key: value"; other lines keep their bytes. `length` does not limit what is written. The file is
-// replaced atomically: on any failure it is left exactly as it was. A value holding a newline or a
-// carriage return is refused. 0 when at least one line was replaced; -1 otherwise, also when the
-// key is missing (nothing is appended). Afterwards the read position is at the end of the file.
+// replaced atomically: on any failure it is left exactly as it was and the handle keeps its stream.
+// A symbolic link stays a link; the file it names is replaced, keeping its mode and, where this
+// process may set it, its owner. A value holding a newline or a carriage return is refused, and so
+// is a handle whose path copy failed at the open. 0 when at least one line was replaced; -1
+// otherwise, also when the key is missing (nothing is appended, nothing is rewritten). Afterwards
+// the read position is at the end of the file.
 int ConfigSetValue(ConfigHandle* handle, const char* key, const char* value, int32_t length);
 
 // ConfigSetValue with the value in decimal.
