@@ -157,3 +157,17 @@ TEST_F(SimulatorTest, CaptureAfterDisconnectEndsAtOnceUntilTheNextConnect) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SimulatorTest, UninterruptibleCaptureIgnoresADisconnect) {
+  ScopedEnv stubborn("VELMORA_SIM_UNINTERRUPTIBLE", "1");
+  ScopedEnv shortDelay("VELMORA_SIM_DELAY_MS", "20");
+  unsigned char* sample = nullptr;
+  int32_t size = 0;
+  EXPECT_EQ(m_Sim->FpxDisconnect(5), 0);
+  EXPECT_EQ(Capture(5, &sample, &size), 0);
+  EXPECT_NE(sample, nullptr);
+}
+
+}  // namespace
