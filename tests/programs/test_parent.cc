@@ -1,0 +1,190 @@
+// velmora-test-parent: plays the parent for end-to-end tests that need a record prefilled in a
+// particular way, runs the capture program once and shows the whole record afterwards.
+//
+//   velmora-test-parent [options] [--] PROGRAM [ARGS...]
+//
+// The record starts as --record-hex HEX (exactly 568 hex digits, the 284 bytes in order) or, by
+// default, as 284 copies of --fill-byte XX (default 00). These options then set single fields:
+//   --enrollment-size N   offset 260 (any 32-bit value; default: the length of --enrolled)
+//   --enrolled HH,HH,...  offset 264, up to 10 bytes, any values
+//   --reserved XX         offset 274
+//   --sample TEXT         offset 0, the text and its terminator (at most 255 bytes)
+//   --sample-size N       offset 256
+//   --selected N          offset 275
+//   --units N             offset 280
+// Other options: --key N (default 43623), --timeout SECONDS (default 120; the program is killed
+// with SIGKILL when it runs longer).
+//
+// The segment is created with IPC_CREAT | IPC_EXCL and mode 0600 and is removed at the end.
+// The program's standard streams are the parent's own. After the program has ended, standard
+// output gets exactly two more lines, always the last two:
+//   exit <status>          the program exited with <status> (decimal)
+//   signal <n>             instead, when signal <n> ended it (9 after the timeout)
+//   record <568 hex>       the 284 bytes of the record after the run, lower-case, no blanks
+// Exit status: 0 when those lines were printed; 1 when a step of its own failed (bad option,
+// segment exists, cannot start the program), with the reason on standard error.
+#include <errno.h>
+#include <spawn.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "capture/capture_exchange.h"
+#include "tests/programs/program_args.h"
+
+namespace {
+
+struct Options {
+  std::map<std::string, std::string> fields;
+  long key = kExchangeKey;
+  long timeout = 120;
+  std::vector<char*> program;  // PROGRAM and ARGS, null-terminated
+};
+
+const char* const kValueOptions[] = {"record-hex", "fill-byte", "enrollment-size", "enrolled",
+                                     "reserved",   "sample",    "sample-size",     "selected",
+                                     "units",      "key",       "timeout"};
+
+[[noreturn]] void Fail(const std::string& reason) {
+  fprintf(stderr, "velmora-test-parent: %s\n", reason.c_str());
+  exit(1);
+}
+
+bool TakesValue(const std::string& name) {
+  for (const char* option : kValueOptions)
+    if (name == option) return true;
+  return false;
+}
+
+long Number(const std::string& text, const char* option, long low, long high) {
+  long value = 0;
+  if (!ParseInt(text, low, high, &value)) Fail(std::string("--") + option + ": bad number \"" + text + "\"");
+  return value;
+}
+
+Options Parse(int argc, char** argv) {
+  Options options;
+  int i = 1;
+  for (; i < argc && strncmp(argv[i], "--", 2) == 0; ++i) {
+    std::string name = argv[i] + 2;
+    if (name.empty()) {
+      ++i;
+      break;
+    }
+    if (!TakesValue(name) || i + 1 == argc) Fail("bad option \"" + std::string(argv[i]) + "\"");
+    options.fields[name] = argv[++i];
+  }
+  if (i == argc) Fail("no program given");
+  for (; i < argc; ++i) options.program.push_back(argv[i]);
+  options.program.push_back(nullptr);
+  if (options.fields.count("key")) options.key = Number(options.fields["key"], "key", 1, 0x7FFFFFFF);
+  if (options.fields.count("timeout"))
+    options.timeout = Number(options.fields["timeout"], "timeout", 1, 86400);
+  return options;
+}
+
+uint8_t Byte(const std::string& text, const char* option) {
+  std::vector<uint8_t> bytes;
+  if (!ParseHexBytes(text, &bytes) || bytes.size() != 1)
+    Fail(std::string("--") + option + ": not one hex byte");
+  return bytes[0];
+}
+
+void StartRecord(const std::map<std::string, std::string>& fields, uint8_t* bytes) {
+  auto hex = fields.find("record-hex");
+  auto fill = fields.find("fill-byte");
+  memset(bytes, fill == fields.end() ? 0 : Byte(fill->second, "fill-byte"), kExchangeSize);
+  if (hex == fields.end()) return;
+  std::vector<uint8_t> record;
+  if (hex->second.size() != 2 * kExchangeSize || !ParseHexBytes(hex->second, &record))
+    Fail("--record-hex: needs exactly 568 hex digits");
+  memcpy(bytes, record.data(), kExchangeSize);
+}
+
+void SetInt32(std::map<std::string, std::string>& fields, const char* option, int32_t* field) {
+  if (fields.count(option))
+    *field = static_cast<int32_t>(Number(fields[option], option, INT32_MIN, INT32_MAX));
+}
+
+void SetFields(std::map<std::string, std::string>& fields, CaptureExchange* record) {
+  if (fields.count("enrolled")) {
+    std::vector<uint8_t> list;
+    if (!ParseHexBytes(fields["enrolled"], &list) || list.size() > kExchangeMaxEnrolled)
+      Fail("--enrolled: up to 10 hex bytes");
+    memcpy(record->enrolled, list.data(), list.size());
+    record->enrollmentSize = static_cast<int32_t>(list.size());
+  }
+  if (fields.count("sample")) {
+    const std::string& sample = fields["sample"];
+    if (sample.size() >= kExchangeSampleArea) Fail("--sample: at most 255 bytes");
+    memcpy(record->sample, sample.c_str(), sample.size() + 1);
+  }
+  SetInt32(fields, "enrollment-size", &record->enrollmentSize);
+  SetInt32(fields, "sample-size", &record->SampleSize);
+  SetInt32(fields, "units", &record->UnitCount);
+  if (fields.count("reserved")) record->reserved = Byte(fields["reserved"], "reserved");
+  if (fields.count("selected"))
+    record->selected = static_cast<FingerNumber>(Number(fields["selected"], "selected", 0, 255));
+}
+
+CaptureExchange* CreateSegment(long key, int* shmid) {
+  *shmid = shmget(static_cast<key_t>(key), kExchangeSize, IPC_CREAT | IPC_EXCL | 0600);
+  if (*shmid < 0) Fail(std::string("shmget: ") + strerror(errno));
+  void* address = shmat(*shmid, nullptr, 0);
+  if (address != reinterpret_cast<void*>(-1)) return static_cast<CaptureExchange*>(address);
+  int error = errno;
+  shmctl(*shmid, IPC_RMID, nullptr);
+  Fail(std::string("shmat: ") + strerror(error));
+}
+
+// Waits for the child, polling, so that no signal handling is needed; kills it at the deadline.
+int Wait(pid_t pid, long timeout) {
+  int status = 0;
+  for (long waited = 0; waited < timeout * 20; ++waited) {
+    if (waitpid(pid, &status, WNOHANG) == pid) return status;
+    timespec pause = {0, 50 * 1000 * 1000};
+    nanosleep(&pause, nullptr);
+  }
+  kill(pid, SIGKILL);
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options = Parse(argc, argv);
+  uint8_t bytes[kExchangeSize];
+  StartRecord(options.fields, bytes);
+  CaptureExchange* local = reinterpret_cast<CaptureExchange*>(bytes);
+  SetFields(options.fields, local);
+  int shmid = -1;
+  CaptureExchange* record = CreateSegment(options.key, &shmid);
+  memcpy(record, bytes, kExchangeSize);
+  fflush(stdout);
+  pid_t pid = -1;
+  int spawned = posix_spawnp(&pid, options.program[0], nullptr, nullptr, options.program.data(), environ);
+  if (spawned != 0) {
+    shmctl(shmid, IPC_RMID, nullptr);
+    Fail(std::string("cannot start ") + options.program[0] + ": " + strerror(spawned));
+  }
+  int status = Wait(pid, options.timeout);
+  memcpy(bytes, record, kExchangeSize);
+  shmdt(record);
+  shmctl(shmid, IPC_RMID, nullptr);
+  if (WIFEXITED(status))
+    printf("exit %d\n", WEXITSTATUS(status));
+  else
+    printf("signal %d\n", WTERMSIG(status));
+  printf("record %s\n", HexOf(bytes, kExchangeSize).c_str());
+  return 0;
+}

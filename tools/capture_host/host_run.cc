@@ -1,0 +1,59 @@
+#include "tools/capture_host/host_run.h"
+
+#include <errno.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "tools/capture_host/host_child.h"
+#include "tools/capture_host/host_result.h"
+#include "tools/capture_host/host_segment.h"
+
+namespace {
+
+bool CreateSegment(int key, const HostOptions& options, HostSegment* segment) {
+  int created = HostSegmentCreate(key, segment);
+  if (created == kSegmentExists) {
+    fprintf(stderr,
+            "velmora-capture-host: a segment with key %d exists already; another capture may be "
+            "running, so it is left alone\n",
+            key);
+  }
+  if (created != kSegmentCreated) return false;
+  HostWriteRequest(segment->record, options.fingers);
+  return true;
+}
+
+void PrintResult(const HostOptions& options, const ChildEnd& end, const CaptureExchange& record) {
+  std::string text = options.json ? FormatJson(end, record) : FormatSummary(end, record);
+  fputs(text.c_str(), stdout);
+  fflush(stdout);
+}
+
+int Interrupted(int signal) {
+  fprintf(stderr, "velmora-capture-host: interrupted; the program was ended and the segment removed\n");
+  HostRaise(signal);
+  return 128 + signal;
+}
+
+}  // namespace
+
+int RunHost(const HostOptions& options, int key) {
+  sigset_t former;
+  HostBlockSignals(&former);
+  HostSegment segment;
+  if (!CreateSegment(key, options, &segment)) return kHostError;
+  pid_t pid = HostStartChild(options.program.c_str(), former);
+  if (pid < 0) {
+    fprintf(stderr, "velmora-capture-host: cannot start %s: %s\n", options.program.c_str(), strerror(errno));
+    HostSegmentRelease(&segment);
+    return kHostError;
+  }
+  ChildEnd end;
+  int signal = HostWaitChild(pid, options.timeoutSeconds, &end);
+  CaptureExchange record;
+  memcpy(&record, segment.record, sizeof record);
+  HostSegmentRelease(&segment);
+  if (signal != 0) return Interrupted(signal);
+  PrintResult(options, end, record);
+  return HostExitStatus(end, record);
+}
