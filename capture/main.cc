@@ -7,6 +7,9 @@
 #include "capture/capture_controller.h"
 
 int main() {
+  // The parent may follow the log while the window is open, so every line leaves at once, in the
+  // order written, even when standard output is a pipe or a file.
+  setvbuf(stdout, nullptr, _IOLBF, 0);
   std::optional<CaptureController> controller;
   try {
     controller.emplace();
