@@ -28,12 +28,12 @@ struct CaptureExchange {
   int32_t SampleSize;                         // length that the unit reported
   int32_t enrollmentSize;                     // written by the parent: valid entries below
   FingerNumber enrolled[kExchangeMaxEnrolled];
-  uint8_t reserved;        // read with the list, given no meaning
-  FingerNumber selected;   // m_SelectedFinger when the run ended
-  uint8_t bIsScanDone;     // 1 when the program has finished
-  uint8_t doneCompanion;   // 0, stored together with bIsScanDone
-  uint8_t gap[2];          // never touched
-  int32_t UnitCount;       // units found
+  uint8_t reserved;       // read with the list, given no meaning
+  FingerNumber selected;  // m_SelectedFinger when the run ended
+  uint8_t bIsScanDone;    // 1 when the program has finished
+  uint8_t doneCompanion;  // 0, stored together with bIsScanDone
+  uint8_t gap[2];         // never touched
+  int32_t UnitCount;      // units found
 };
 #pragma pack(pop)
 

@@ -15,7 +15,7 @@ expect_block "Connect succeeded" "Capturing..." "Capture succeeded" "Disconnect 
   "CaptureSampleThread END"
 # The result is written only after the unit was disconnected.
 expect_lines "Disconnect Succeeded" "SampleSize: 19" "Selected finger: 7" "bIsScanDone: true"
-expect_eq "sample" "$sample_hex" "$(json_field sample_hex)"
+expect_eq "sample" "$sample_hex" "$(json_field sample)"
 expect_eq "sample size" 19 "$(json_field sample_size)"
 expect_eq "units" 1 "$(json_field units)"
 expect_eq "program status" 0 "$(json_field exit_status)"
