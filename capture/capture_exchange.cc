@@ -38,7 +38,8 @@ void ExchangeWriteResult(CaptureExchange* record, const unsigned char* sample, i
 }
 
 void ExchangeMarkDone(CaptureExchange* record) {
-  // The parent polls the two bytes as one little-endian 16-bit word, so both change in one store.
+  // The done flag and its companion byte form one 16-bit word for the parent: both change in one
+  // store, never one without the other.
   const unsigned char done[2] = {1, 0};
   uint16_t word;
   memcpy(&word, done, sizeof word);

@@ -83,14 +83,16 @@ typedef int32_t (*FpxCancelFn)(uint32_t unitId);
 /*
  * Waits for a finger on unit `unitId` and captures one sample. On success *sample receives the
  * address of the sample bytes, owned by the plug-in and valid until the library is unloaded, and
- * *sampleSize their number. v1, v2 and *reserved are the plug-in's own (the program passes 2 and 1
- * and never reads *reserved). The program does not use *sample or *sampleSize after a non-zero
- * result.
+ * *sampleSize their number. The program copies the sample into the parent's record as a text: up
+ * to its first NUL byte, at most 255 bytes, so the sample MUST hold a NUL byte within its first 256
+ * bytes or be at least 256 bytes long. *sampleSize is passed on as reported. v1, v2 and *reserved
+ * are the plug-in's own (the program passes 2 and 1 and never reads *reserved). The program does not
+ * use *sample or *sampleSize after a non-zero result.
  */
 typedef int32_t (*FpxSensorCaptureSampleFn)(uint32_t unitId, int32_t v1, int32_t v2, unsigned char** sample,
                                             int32_t* sampleSize, int32_t* reserved);
 
-/* The plug-in's own sample processing; the eight values pass through unchanged. Not called today. */
+/* The plug-in's own sample processing; the eight values pass through unchanged. The program never calls it. */
 typedef int32_t (*FpxExtractSampleFn)(uint32_t unitId, int32_t v1, int32_t v2, int32_t v3, int32_t v4,
                                       int32_t v5, int32_t v6, int32_t v7, int32_t v8);
 
