@@ -92,7 +92,7 @@ typedef int32_t (*FpxCancelFn)(uint32_t unitId);
 typedef int32_t (*FpxSensorCaptureSampleFn)(uint32_t unitId, int32_t v1, int32_t v2, unsigned char** sample,
                                             int32_t* sampleSize, int32_t* reserved);
 
-/* The plug-in's own sample processing; the eight values pass through unchanged. The program never calls it. */
+/* The plug-in's own sample processing; the eight values pass through unchanged. Never called. */
 typedef int32_t (*FpxExtractSampleFn)(uint32_t unitId, int32_t v1, int32_t v2, int32_t v3, int32_t v4,
                                       int32_t v5, int32_t v6, int32_t v7, int32_t v8);
 
