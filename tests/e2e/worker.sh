@@ -24,6 +24,18 @@ begin_case "the log opens with the request"
 expect_block "Staring Dactyra main: enrollmentSize[3]" 7 2 1 "UnitCount = [1]"
 grep -qE '^shmid: [0-9]+$' "$OUT" || fail "no shmid line"
 
+begin_case "several units: the first one captures, all are counted"
+trace=$E2E_TMP/trace
+VELMORA_SIM_UNITS=4,9 VELMORA_SIM_TRACE=$trace run_host --json --fingers 7
+expect_eq "host status" 0 "$STATUS"
+expect_lines "UnitCount = [2]"
+expect_eq "units" 2 "$(json_field units)"
+expect_eq "calls on units" "FpxConnect 4 0 0 0
+FpxSensorCaptureSample 4 2 1
+FpxDisconnect 4" "$(grep -E '^Fpx(Connect|SensorCaptureSample|Disconnect) ' "$trace")"
+# The plug-in is unloaded only after the program has finished with it.
+expect_eq "last call" unload "$(tail -n 1 "$trace")"
+
 begin_case "connect fails: the capture goes on"
 VELMORA_SIM_FAIL=connect run_host --json --fingers 2
 expect_eq "host status" 0 "$STATUS"
