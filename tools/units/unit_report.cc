@@ -1,8 +1,10 @@
 #include "tools/units/unit_report.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 
+#include "config/config_store.h"
 #include "units/bio_unit_impl.h"
 #include "units/plugin_binding.h"
 #include "units/plugin_catalogue.h"
@@ -50,14 +52,56 @@ long ReportEntry(const PluginEntry& entry, FILE* out) {
   return ReportPluginUnits(params, out);
 }
 
+// Why the catalogue leaves out the root entry at `path`, or null when it does not.
+const char* WhyNotCatalogued(const std::string& path) {
+  ConfigHandle* entry = ConfigOpen(path.c_str());
+  if (entry == nullptr) return "cannot be read (a folder needs a readable file \"conf\")";
+  char value[256];
+  int length = sizeof value;
+  int32_t type = 0;
+  const char* why = nullptr;
+  if (ConfigGetValue(entry, "Name", value, &length) != 0)
+    why = "no line \"Name: <library>\" (the key, a colon and one blank)";
+  else if (ConfigGetInt(entry, "Type", &type) != 0)
+    why = "no line \"Type: <number>\" (the key, a colon and one blank)";
+  ConfigClose(entry);
+  return why;
+}
+
+bool Catalogued(const PluginEntryList& entries, const char* name) {
+  return std::any_of(entries.begin(), entries.end(),
+                     [name](const PluginEntry& entry) { return entry.entryName == name; });
+}
+
+// The root's other entries, which are no catalogue entries at all: an installer must see them too.
+void ReportPassedOver(ConfigHandle* store, const char* root, const PluginEntryList& entries, FILE* out) {
+  char name[256];
+  int length = sizeof name;
+  for (int more = ConfigFirstEntry(store, name, &length); more == 0;
+       more = ConfigNextEntry(store, name, &length), length = sizeof name) {
+    if (Catalogued(entries, name)) continue;
+    if (const char* why = WhyNotCatalogued(std::string(root) + "/" + name))
+      fprintf(out, "entry \"%s\": not a catalogue entry\n  skipped: %s\n", name, why);
+  }
+}
+
 }  // namespace
 
 long ReportUnits(const char* root, FILE* out) {
+  ConfigHandle* store = ConfigOpen(root);
+  if (store == nullptr) {
+    fprintf(out, "catalogue %s: not a configuration root (a folder holding a readable file \"conf\")\n",
+            root);
+    fprintf(out, "0 units found\n");
+    return 0;
+  }
   PluginEntryList entries;
   PluginCatalogueAt(root, entries);
   fprintf(out, "catalogue %s: %zu entries\n", root, entries.size());
   long found = 0;
   for (const PluginEntry& entry : entries) found += ReportEntry(entry, out);
+  ReportPassedOver(store, root, entries, out);
+  ConfigClose(store);
   fprintf(out, "%ld units found\n", found);
   return found;
 }

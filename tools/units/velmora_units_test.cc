@@ -1,6 +1,7 @@
 // velmora-units as installers run it: the built binary over a temporary root.
 #include <gtest/gtest.h>
 #include <stdio.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <string>
@@ -92,10 +93,32 @@ TEST_F(VelmoraUnitsTest, NoUnitsGiveStatusOne) {
   EXPECT_NE(run.out.find("  skipped: FpxEnumUnits failed\n"), std::string::npos) << run.out;
 }
 
-TEST_F(VelmoraUnitsTest, UnusableRootListsNothing) {
+TEST_F(VelmoraUnitsTest, UnusableRootIsNamedAsSuch) {
   ListerRun run = RunLister(m_Dir.path() + "/nothing");
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out, "catalogue " + m_Dir.path() + "/nothing: 0 entries\n0 units found\n");
+  EXPECT_EQ(run.out, "catalogue " + m_Dir.path() +
+                         "/nothing: not a configuration root (a folder holding a readable file \"conf\")\n"
+                         "0 units found\n");
+}
+
+TEST_F(VelmoraUnitsTest, EntriesThatAreNoCatalogueEntriesAreShownWithTheReason) {
+  WriteEntry(m_Root, "sim", FPX_SIMULATOR_SO, 1);
+  WriteFile(m_Root + "/noblank", "Name:" FPX_SIMULATOR_SO "\nType: 1\n");
+  WriteFile(m_Root + "/notype", "Name: " FPX_SIMULATOR_SO "\n");
+  ASSERT_EQ(mkdir((m_Root + "/emptydir").c_str(), 0755), 0);
+  ListerRun run = RunLister(m_Root);
+  EXPECT_EQ(run.status, 0) << run.out;
+  EXPECT_NE(run.out.find("catalogue " + m_Root + ": 1 entries\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("entry \"noblank\": not a catalogue entry\n  skipped: no line \"Name: <library>\""),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("entry \"notype\": not a catalogue entry\n  skipped: no line \"Type: <number>\""),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("entry \"emptydir\": not a catalogue entry\n  skipped: cannot be read"),
+            std::string::npos)
+      << run.out;
+  EXPECT_EQ(run.out.find("entry \"sim\": not a catalogue entry"), std::string::npos) << run.out;
 }
 
 }  // namespace
