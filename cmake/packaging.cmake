@@ -1,0 +1,47 @@
+# Debian packaging: `cpack -G DEB` in the build folder packs the whole install into one package.
+#
+# The simulated reader is in the package, but inert: its catalogue entry is installed only as an
+# example under /usr/share/velmora/examples, never into /etc/Velmora, so a machine captures
+# simulated samples only after someone copies that entry in by hand.
+
+set(VELMORA_DEB_RELEASE 1)
+set(velmora_docdir ${CMAKE_INSTALL_DATADIR}/doc/${PROJECT_NAME})
+set(velmora_debian ${CMAKE_CURRENT_LIST_DIR}/debian)
+
+# Debian wants a copyright file and a changelog compressed without a timestamp (reproducible).
+configure_file(${velmora_debian}/changelog.in ${CMAKE_BINARY_DIR}/debian/changelog.Debian @ONLY)
+execute_process(COMMAND gzip -9nf ${CMAKE_BINARY_DIR}/debian/changelog.Debian COMMAND_ERROR_IS_FATAL ANY)
+install(FILES ${velmora_debian}/copyright ${CMAKE_BINARY_DIR}/debian/changelog.Debian.gz
+        DESTINATION ${velmora_docdir})
+
+set(CPACK_PACKAGE_NAME ${PROJECT_NAME})
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "Velmora developers")
+set(CPACK_PACKAGE_CONTACT "Velmora developers <dev@velmora.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "fingerprint capture window for Linux desktops")
+set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Velmora developers <dev@velmora.invalid>")
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${VELMORA_DEB_RELEASE})
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://velmora.invalid/")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Control files keep the modes Debian expects (conffiles 0644), whatever the umask of the build.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${velmora_debian}/conffiles)
+# CPack puts the summary first as the synopsis; this is the extended description.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "velmora-capture is started by a program that manages enrolled
+fingerprints. It shows a picture of two hands with a button on each enrolled
+finger, captures one sample on the first fingerprint reader found through the
+plug-ins listed in /etc/Velmora, and hands sample and finger back through
+shared memory.
+.
+The package also holds velmora-capture-host, a stand-in for that parent
+program; velmora-units, which lists the readers that the installed plug-ins
+report; the plug-in header for reader vendors; and a simulated reader that
+stays disabled until its example catalogue entry is copied into /etc/Velmora.")
+
+include(CPack)
