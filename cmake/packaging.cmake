@@ -14,6 +14,13 @@ execute_process(COMMAND gzip -9nf ${CMAKE_BINARY_DIR}/debian/changelog.Debian CO
 install(FILES ${velmora_debian}/copyright ${CMAKE_BINARY_DIR}/debian/changelog.Debian.gz
         DESTINATION ${velmora_docdir})
 
+# Manual pages for the three programs, compressed the same way.
+foreach(page velmora-capture velmora-capture-host velmora-units)
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/man/${page}.1 ${CMAKE_BINARY_DIR}/debian/man/${page}.1 COPYONLY)
+  execute_process(COMMAND gzip -9nf ${CMAKE_BINARY_DIR}/debian/man/${page}.1 COMMAND_ERROR_IS_FATAL ANY)
+  install(FILES ${CMAKE_BINARY_DIR}/debian/man/${page}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
+
 set(CPACK_PACKAGE_NAME ${PROJECT_NAME})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Velmora developers")

@@ -10,8 +10,9 @@ CHECK_FLAGS=(-Wall -Wextra -Werror -pedantic -fsyntax-only)
 # The staged pkg-config file, found wherever the multiarch library folder puts it.
 pc_file=$(find "$VELMORA_STAGE/usr/lib" -name velmora-fpx.pc -path '*/pkgconfig/*' | head -n 1)
 [ -n "$pc_file" ] || { fail "no velmora-fpx.pc in the stage"; e2e_finish; }
-export PKG_CONFIG_PATH=$(dirname "$pc_file") PKG_CONFIG_SYSROOT_DIR=$VELMORA_STAGE
-export PKG_CONFIG_LIBDIR=$PKG_CONFIG_PATH
+# Only the stage: no .pc file of the machine may stand in for ours.
+PKG_CONFIG_PATH=$(dirname "$pc_file")
+export PKG_CONFIG_PATH PKG_CONFIG_LIBDIR=$PKG_CONFIG_PATH PKG_CONFIG_SYSROOT_DIR=$VELMORA_STAGE
 read -r -a fpx_cflags < <(pkg-config --cflags velmora-fpx)
 
 begin_case "pkg-config points into the stage"
