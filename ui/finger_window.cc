@@ -24,10 +24,6 @@ gboolean QuitMainLoop(gpointer /*data*/) {
   return FALSE;
 }
 
-// Called on the worker thread. An idle source is safe to add from there, and one queued before
-// gtk_main starts runs as soon as the loop does, so an early request is not lost.
-void RequestMainLoopEnd() { g_idle_add(QuitMainLoop, nullptr); }
-
 void CreateWindow(FingerWindow* table) {
   table->window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   gtk_window_set_title(GTK_WINDOW(table->window), "Fingerprint Capture");
@@ -55,16 +51,28 @@ void ShowWindow(FingerWindow* table) {
 }  // namespace
 
 void BuildAndRunFingerWindow(FingerWindow** widgets) {
+  if (BuildFingerWindow(widgets, kHandPicturePath)) RunFingerWindow();
+}
+
+bool BuildFingerWindow(FingerWindow** widgets, const char* picturePath) {
   FingerWindow* table = static_cast<FingerWindow*>(calloc(1, sizeof(FingerWindow)));
   *widgets = table;
-  if (!table) return;
+  if (!table) return false;
   gtk_init(nullptr, nullptr);
   CreateWindow(table);
-  InstallHandBackground(table->window, kHandPicturePath);
+  InstallHandBackground(table->window, picturePath);
   CreateFingerButtons(table);
   PlaceEnrolledFingers(table);
   ShowWindow(table);
+  return true;
+}
+
+void RunFingerWindow() {
   if (long units = UnitListCount(); units > 0)
-    StartCaptureWorker(static_cast<int32_t>(units), RequestMainLoopEnd);
+    StartCaptureWorker(static_cast<int32_t>(units), EndFingerWindowLoop);
   gtk_main();
 }
+
+// Called on the worker thread. An idle source is safe to add from there, and one queued before
+// gtk_main starts runs as soon as the loop does, so an early request is not lost.
+void EndFingerWindowLoop() { g_idle_add(QuitMainLoop, nullptr); }

@@ -29,4 +29,19 @@ extern const char kHandPicturePath[];
 // the process with status 1 when the toolkit cannot open the display.
 void BuildAndRunFingerWindow(FingerWindow** widgets);
 
+// The first half of BuildAndRunFingerWindow: allocates the table into *widgets, initialises the
+// toolkit, builds the window over the picture at `picturePath`, places the enrolled fingers,
+// selects the default finger and shows the window. False, with *widgets null and nothing built,
+// when the table cannot be allocated. Ends the process with status 1 when the toolkit cannot
+// open the display.
+bool BuildFingerWindow(FingerWindow** widgets, const char* picturePath);
+
+// The second half: starts the capture worker when UnitList holds a unit, then runs the main loop
+// until the user closes the window or EndFingerWindowLoop ends it.
+void RunFingerWindow();
+
+// Asks the main loop to end. Safe on any thread; a request made before the loop runs ends the
+// loop as soon as it starts. The capture worker's EndMainLoop.
+void EndFingerWindowLoop();
+
 #endif  // VELMORA_UI_FINGER_WINDOW_H_

@@ -1,0 +1,303 @@
+#include "ui/finger_window.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "capture/capture_state.h"
+#include "capture/finger_names.h"
+#include "config/scoped_temp_dir.h"
+#include "ui/private_x_server.h"
+#include "units/unit_list.h"
+
+namespace {
+
+// The real widgets run on one private Xvfb per test process. CaptureState and the toolkit are
+// process-wide, so each test resets the state through its setters and builds a window of its own.
+class FingerWindowTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (!PrivateXServer::Installed()) return void(s_SkipReason = "Xvfb is not installed");
+    s_Server = new PrivateXServer;
+    if (!s_Server->Start(&s_StartError)) return;
+    setenv("DISPLAY", s_Server->Display().c_str(), 1);
+    for (const char* domain : {"Gtk", "Gdk", "GdkPixbuf", "GLib", "GLib-GObject", "Atk"})
+      g_log_set_handler(domain, GLogLevelFlags(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING), KeepComplaint,
+                        nullptr);
+    if (!gtk_init_check(nullptr, nullptr)) s_StartError = "the toolkit cannot open " + s_Server->Display();
+  }
+
+  static void TearDownTestSuite() {
+    delete s_Server;
+    s_Server = nullptr;
+  }
+
+  void SetUp() override {
+    if (!s_SkipReason.empty()) GTEST_SKIP() << s_SkipReason << "; the window tests need it";
+    ASSERT_EQ(s_StartError, "");
+    ASSERT_EQ(UnitListCount(), 0);  // no worker may start behind these tests
+  }
+
+  // The window is left alone when a test destroyed it; otherwise only hidden, since destroying it
+  // outside a running main loop would ask a loop that does not run to end. A toolkit warning or
+  // critical on the way (a button put twice, a bad cast) is a fault of the window.
+  void TearDown() override {
+    if (m_Window) gtk_widget_hide(m_Window);
+    EXPECT_EQ(s_Complaints, "");
+    s_Complaints.clear();
+  }
+
+  // Builds a fresh window over `enrolled`, with m_SelectedFinger 0, keeping its standard output.
+  void Build(const std::vector<uint8_t>& enrolled, const char* picture = HANDS_BMP) {
+    ASSERT_TRUE(TheCaptureState().SetEnrolled(enrolled.data(), static_cast<int32_t>(enrolled.size()), 0));
+    TheCaptureState().SetSelectedFinger(0);
+    testing::internal::CaptureStdout();
+    bool built = BuildFingerWindow(&m_Table, picture);
+    m_Log = testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(built);
+    m_Window = m_Table->window;
+    g_object_add_weak_pointer(G_OBJECT(m_Window), reinterpret_cast<gpointer*>(&m_Window));
+  }
+
+  GtkWidget* Button(FingerNumber finger) const { return m_Table->fingerButtons[FingerButtonEntry(finger)]; }
+
+  bool Active(FingerNumber finger) const {
+    return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(Button(finger)));
+  }
+
+  // The fingers whose buttons sit in the fixed; fails on a child that is no finger button.
+  std::vector<FingerNumber> PlacedFingers() const {
+    std::vector<FingerNumber> fingers;
+    GList* children = gtk_container_get_children(GTK_CONTAINER(m_Table->fixed));
+    for (GList* child = children; child; child = child->next)
+      fingers.push_back(GPOINTER_TO_INT(g_object_get_data(G_OBJECT(child->data), "id")));
+    g_list_free(children);
+    return fingers;
+  }
+
+  // Runs the main loop as the program does. False when only the safety net could end it.
+  static bool RunUntilEnded() {
+    bool stuck = false;
+    guint net = g_timeout_add_seconds(60, StopStuckLoop, &stuck);
+    RunFingerWindow();
+    if (!stuck) g_source_remove(net);
+    return !stuck;
+  }
+
+  static std::string HandlerLines(int finger) {
+    return "The button " + std::to_string(finger) + " pressed\nm_SelectedFinger: " + std::to_string(finger) +
+           "\n";
+  }
+
+  FingerWindow* m_Table = nullptr;
+  GtkWidget* m_Window = nullptr;  // cleared when the window is destroyed
+  std::string m_Log;
+
+ private:
+  static void KeepComplaint(const gchar* domain, GLogLevelFlags, const gchar* message, gpointer) {
+    s_Complaints += std::string(domain) + ": " + message + "\n";
+  }
+
+  static gboolean StopStuckLoop(gpointer stuck) {
+    *static_cast<bool*>(stuck) = true;
+    gtk_main_quit();
+    return FALSE;
+  }
+
+  static PrivateXServer* s_Server;
+  static std::string s_SkipReason;
+  static std::string s_StartError;
+  static std::string s_Complaints;
+};
+
+PrivateXServer* FingerWindowTest::s_Server = nullptr;
+std::string FingerWindowTest::s_SkipReason;
+std::string FingerWindowTest::s_StartError;
+std::string FingerWindowTest::s_Complaints;
+
+const std::vector<FingerNumber> kAllFingers = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+
+TEST_F(FingerWindowTest, TenLabelLessNamedButtonsInOneGroupOpenedByFingerSix) {
+  Build({7, 2, 1});
+  GSList* group = gtk_radio_button_get_group(GTK_RADIO_BUTTON(Button(6)));
+  // Each new member is put in front of the group, so the list runs against the creation order.
+  const FingerNumber reverseCreation[] = {5, 4, 3, 2, 1, 10, 9, 8, 7, 6};
+  ASSERT_EQ(g_slist_length(group), 10u);
+  for (FingerNumber finger : reverseCreation) {
+    EXPECT_EQ(group->data, Button(finger)) << "finger " << int(finger);
+    group = group->next;
+  }
+  for (FingerNumber finger : kAllFingers) {
+    GtkWidget* button = Button(finger);
+    ASSERT_TRUE(GTK_IS_RADIO_BUTTON(button)) << int(finger);
+    EXPECT_EQ(gtk_radio_button_get_group(GTK_RADIO_BUTTON(button)),
+              gtk_radio_button_get_group(GTK_RADIO_BUTTON(Button(6))));
+    EXPECT_EQ(gtk_bin_get_child(GTK_BIN(button)), nullptr) << int(finger);
+    EXPECT_EQ(GPOINTER_TO_INT(g_object_get_data(G_OBJECT(button), "id")), finger);
+    EXPECT_STREQ(atk_object_get_name(gtk_widget_get_accessible(button)), FingerName(finger));
+    EXPECT_TRUE(gtk_widget_get_visible(button)) << int(finger);
+  }
+}
+
+TEST_F(FingerWindowTest, OnlyEnrolledFingersSitInTheFixedOnceAtTheirPositions) {
+  const std::vector<std::vector<uint8_t>> lists = {
+      {7, 2, 1}, {3, 3, 9, 3}, {12, 0, 5, 255, 10, 11}, {}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 10}};
+  for (const auto& list : lists) {
+    SCOPED_TRACE(testing::PrintToString(std::vector<int>(list.begin(), list.end())));
+    Build(list);
+    std::set<FingerNumber> enrolled;
+    for (uint8_t entry : list)
+      if (entry >= 1 && entry <= 10) enrolled.insert(entry);
+    std::vector<FingerNumber> placed = PlacedFingers();
+    EXPECT_EQ(placed.size(), enrolled.size());
+    EXPECT_EQ(std::set<FingerNumber>(placed.begin(), placed.end()), enrolled);
+    for (FingerNumber finger : kAllFingers) {
+      bool inFixed = gtk_widget_get_parent(Button(finger)) == m_Table->fixed;
+      EXPECT_EQ(inFixed, enrolled.count(finger) == 1) << int(finger);
+      if (!inFixed) continue;
+      int x = -1, y = -1;
+      gtk_container_child_get(GTK_CONTAINER(m_Table->fixed), Button(finger), "x", &x, "y", &y, nullptr);
+      ButtonPosition expected;
+      ASSERT_TRUE(FingerButtonPosition(finger, &expected));
+      EXPECT_EQ(x, expected.x) << int(finger);
+      EXPECT_EQ(y, expected.y) << int(finger);
+    }
+    TearDown();
+  }
+}
+
+TEST_F(FingerWindowTest, AFixedSizeCentredWindowAroundAWindowlessFixed) {
+  Build({7});
+  GtkWindow* window = GTK_WINDOW(m_Table->window);
+  EXPECT_STREQ(gtk_window_get_title(window), "Fingerprint Capture");
+  int width = 0, height = 0;
+  gtk_widget_get_size_request(m_Table->window, &width, &height);
+  EXPECT_EQ(width, 222);
+  EXPECT_EQ(height, 270);
+  EXPECT_FALSE(gtk_window_get_resizable(window));
+  GtkWindowPosition position = GTK_WIN_POS_NONE;
+  g_object_get(window, "window-position", &position, nullptr);
+  EXPECT_EQ(position, GTK_WIN_POS_CENTER_ALWAYS);
+  EXPECT_EQ(gtk_container_get_border_width(GTK_CONTAINER(window)), 0u);
+  EXPECT_EQ(gtk_bin_get_child(GTK_BIN(window)), m_Table->fixed);
+  ASSERT_TRUE(GTK_IS_FIXED(m_Table->fixed));
+  EXPECT_FALSE(gtk_widget_get_has_window(m_Table->fixed));  // the picture shows behind the buttons
+  EXPECT_TRUE(gtk_widget_get_visible(m_Table->fixed));
+}
+
+TEST_F(FingerWindowTest, ThePictureIsTheNormalStateBackgroundOnly) {
+  Build({7, 2, 1});
+  GtkStyle* style = gtk_widget_get_style(m_Table->window);
+  GdkPixmap* pixmap = style->bg_pixmap[GTK_STATE_NORMAL];
+  ASSERT_NE(pixmap, nullptr);
+  int width = 0, height = 0;
+  gdk_drawable_get_size(GDK_DRAWABLE(pixmap), &width, &height);
+  EXPECT_EQ(width, kWindowWidth);
+  EXPECT_EQ(height, kWindowHeight);
+  for (int state = GTK_STATE_ACTIVE; state <= GTK_STATE_INSENSITIVE; ++state)
+    EXPECT_EQ(style->bg_pixmap[state], nullptr) << "state " << state;
+}
+
+TEST_F(FingerWindowTest, WithoutAPictureNoPixmapAndOneLineNamingTheFile) {
+  velmora::config::ScopedTempDir folder;
+  ASSERT_FALSE(folder.path().empty());
+  const std::string pictures[] = {folder.Path("missing.bmp"),
+                                  folder.Write("garbage.bmp", "BM not a picture")};
+  for (const std::string& picture : pictures) {
+    SCOPED_TRACE(picture);
+    testing::internal::CaptureStderr();
+    Build({7, 2, 1}, picture.c_str());
+    std::string errors = testing::internal::GetCapturedStderr();
+    GtkStyle* style = gtk_widget_get_style(m_Table->window);
+    for (int state = GTK_STATE_NORMAL; state <= GTK_STATE_INSENSITIVE; ++state)
+      EXPECT_EQ(style->bg_pixmap[state], nullptr) << "state " << state;
+    std::vector<std::string> naming;
+    for (size_t start = 0, end; start < errors.size(); start = end + 1) {
+      end = std::min(errors.find('\n', start), errors.size());
+      std::string line = errors.substr(start, end - start);
+      if (line.find(picture) != std::string::npos) naming.push_back(line);
+    }
+    EXPECT_EQ(naming.size(), 1u) << errors;
+    EXPECT_EQ(TheCaptureState().SelectedFinger(), 7);  // the window works without its picture
+    TearDown();
+  }
+}
+
+TEST_F(FingerWindowTest, TheDefaultFingerIsActiveSelectedAndLoggedOnce) {
+  const struct {
+    std::vector<uint8_t> list;
+    FingerNumber chosen;
+  } cases[] = {{{7, 2, 1}, 7}, {{3, 2}, 2}, {{2, 7}, 7},   {{4, 9}, 4},
+               {{6}, 6},       {{6, 3}, 6}, {{10, 1}, 10}, {{1, 1}, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE("chosen " + std::to_string(c.chosen));
+    Build(c.list);
+    for (FingerNumber finger : kAllFingers) EXPECT_EQ(Active(finger), finger == c.chosen) << int(finger);
+    EXPECT_EQ(TheCaptureState().SelectedFinger(), c.chosen);
+    EXPECT_EQ(m_Log, HandlerLines(c.chosen));
+    TearDown();
+  }
+}
+
+TEST_F(FingerWindowTest, WithoutAChoiceNothingIsSelectedAndFingerSixStaysActive) {
+  const std::vector<std::vector<uint8_t>> lists = {{0, 3}, {11, 3}, {0, 6}, {}, {12}};
+  for (const auto& list : lists) {
+    SCOPED_TRACE(testing::PrintToString(std::vector<int>(list.begin(), list.end())));
+    Build(list);
+    EXPECT_EQ(TheCaptureState().SelectedFinger(), 0);
+    EXPECT_EQ(m_Log, "");
+    for (FingerNumber finger : kAllFingers) EXPECT_EQ(Active(finger), finger == 6) << int(finger);
+    bool sixEnrolled = std::find(list.begin(), list.end(), 6) != list.end();
+    EXPECT_EQ(gtk_widget_get_parent(Button(6)) != nullptr, sixEnrolled);
+    TearDown();
+  }
+}
+
+TEST_F(FingerWindowTest, AClickSelectsItsFingerAndOnlyTheNewlyActiveButtonSpeaks) {
+  Build({7, 2, 1});
+  testing::internal::CaptureStdout();
+  gtk_button_clicked(GTK_BUTTON(Button(2)));
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), HandlerLines(2));
+  EXPECT_TRUE(Active(2));
+  EXPECT_FALSE(Active(7));
+  EXPECT_EQ(TheCaptureState().SelectedFinger(), 2);
+
+  TheCaptureState().SetSelectedFinger(0);
+  testing::internal::CaptureStdout();
+  gtk_button_clicked(GTK_BUTTON(Button(2)));  // the active one again
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), HandlerLines(2));
+  EXPECT_TRUE(Active(2));
+  EXPECT_EQ(TheCaptureState().SelectedFinger(), 2);
+}
+
+TEST_F(FingerWindowTest, AnEndRequestFromAnotherThreadBeforeTheLoopEndsItOnceItRuns) {
+  Build({7, 2, 1});
+  std::thread worker(EndFingerWindowLoop);
+  worker.join();
+  EXPECT_TRUE(RunUntilEnded());
+  EXPECT_NE(m_Window, nullptr);  // the worker's end leaves the window as it is
+  EXPECT_EQ(TheCaptureState().SelectedFinger(), 7);
+}
+
+gboolean DestroyWindow(gpointer window) {
+  gtk_widget_destroy(GTK_WIDGET(window));
+  return FALSE;
+}
+
+TEST_F(FingerWindowTest, ClosingTheWindowEndsTheLoopAndKeepsTheChoice) {
+  Build({4, 9});
+  gtk_button_clicked(GTK_BUTTON(Button(9)));
+  g_idle_add(DestroyWindow, m_Window);
+  testing::internal::CaptureStdout();
+  EXPECT_TRUE(RunUntilEnded());
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");  // the dying buttons report nothing
+  EXPECT_EQ(m_Window, nullptr);
+  EXPECT_EQ(TheCaptureState().SelectedFinger(), 9);
+}
+
+}  // namespace
