@@ -12,6 +12,10 @@
 namespace velmora::config {
 namespace {
 
+// How much of the file's name the temporary name keeps: with the dot, the full stop and the six
+// random characters it stays below the 255 bytes of a name.
+constexpr int kTempNameKept = 200;
+
 // One replacement in progress.
 struct Replacement {
   char target[PATH_MAX];  // the file itself, every link resolved
@@ -34,7 +38,10 @@ bool Resolve(const char* path, Replacement* r) {
   if (!S_ISREG(r->original.st_mode)) return false;
   const char* slash = strrchr(r->target, '/');
   int dirLength = static_cast<int>(slash - r->target);
-  int n = snprintf(r->temp, sizeof(r->temp), "%.*s/.%s.XXXXXX", dirLength, r->target, slash + 1);
+  // The random part makes the name unique; the file's own name is cut so that the temporary
+  // name still fits a directory entry when the file's name nearly fills one.
+  int n =
+      snprintf(r->temp, sizeof(r->temp), "%.*s/.%.*s.XXXXXX", dirLength, r->target, kTempNameKept, slash + 1);
   return n >= 0 && static_cast<size_t>(n) < sizeof(r->temp);
 }
 

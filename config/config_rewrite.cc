@@ -12,16 +12,24 @@
 
 namespace {
 
-// A value with a line break would add lines, and so keys, to the file.
-bool HasLineBreak(const char* value) { return strpbrk(value, "\r\n") != nullptr; }
-
-// The file's bytes, NUL bytes included; false on a read error.
-bool ReadWholeFile(FILE* stream, std::string* text) {
-  rewind(stream);
+// The file's bytes as they are now, NUL bytes included; false when it cannot be read. Read by
+// name, not through the handle's stream: another handle may have replaced the file since this one
+// opened it, and its change must not be lost.
+bool ReadWholeFile(const char* path, std::string* text) {
+  FILE* stream = fopen(path, "re");
+  if (!stream) return false;
   char chunk[4096];
   size_t n;
   while ((n = fread(chunk, 1, sizeof(chunk), stream)) > 0) text->append(chunk, n);
-  return !ferror(stream);
+  bool ok = !ferror(stream);
+  fclose(stream);
+  return ok;
+}
+
+// A value with a line break would add lines, and so keys, to the file. So would a replaced line
+// longer than one piece: the lookups would read its value cut and the rest as a line of its own.
+bool IsSafeValue(const char* key, const char* value) {
+  return strpbrk(value, "\r\n") == nullptr && strlen(key) + 2 + strlen(value) <= kConfigLineSize - 1;
 }
 
 // A line belongs to the key when the text before its first colon is the key, whole.
@@ -52,10 +60,10 @@ bool ReplaceKeyLines(std::string_view text, std::string_view key, std::string_vi
 }
 
 int Rewrite(ConfigHandle* handle, const char* key, const char* value) {
-  if (!key || !value || HasLineBreak(value) || !handle->filePath || !handle->filePath[0]) return -1;
+  if (!key || !value || !IsSafeValue(key, value) || !handle->filePath || !handle->filePath[0]) return -1;
   std::string text;
   std::string rewritten;
-  if (!ReadWholeFile(handle->stream, &text)) return -1;
+  if (!ReadWholeFile(handle->filePath, &text)) return -1;
   if (!ReplaceKeyLines(text, key, value, &rewritten)) return -1;
   FILE* stream = velmora::config::ReplaceFileAtomically(handle->filePath, rewritten);
   if (!stream) return -1;

@@ -66,6 +66,41 @@ TEST_F(ConfigRewriteTest, LineBreakInValueIsRefused) {
   EXPECT_EQ(Find(h.get(), "Name"), "a");
 }
 
+// A replaced line must be read back in one piece of 1023 bytes; a longer one would give a cut value
+// and let its tail be read as a key line of its own.
+TEST_F(ConfigRewriteTest, ValueThatWouldSpillOverOnePieceIsRefused) {
+  Handle h = OpenText("Name: a\nType: 1\n");
+  std::string spill = std::string(1017 - 6, 'v') + "Type: 7";
+  EXPECT_EQ(ConfigSetValue(h.get(), "Name", spill.c_str(), 1018), -1);
+  EXPECT_EQ(Text(), "Name: a\nType: 1\n");
+  std::string fits(1023 - 6, 'v');
+  ASSERT_EQ(ConfigSetValue(h.get(), "Name", fits.c_str(), 1017), 0);
+  char value[2048];
+  int length = sizeof(value);
+  ASSERT_EQ(ConfigGetFirstValue(h.get(), "Name", value, &length), 0);
+  EXPECT_EQ(std::string(value), fits);
+  EXPECT_EQ(Find(h.get(), "Type"), "1");
+}
+
+// Each handle reads the file anew before it rewrites, so the other handle's change stays.
+TEST_F(ConfigRewriteTest, TwoHandlesOnOneFileKeepEachOthersChanges) {
+  Handle first = OpenText("Name: a\nType: 1\n");
+  Handle second = Open(dir_.Path("store"));
+  ASSERT_EQ(ConfigSetValue(first.get(), "Name", "b", 1), 0);
+  ASSERT_EQ(ConfigSetInt(second.get(), "Type", 2), 0);
+  EXPECT_EQ(Text(), "Name: b\nType: 2\n");
+}
+
+// The temporary name must fit a directory entry even when the file's own name fills one.
+TEST_F(ConfigRewriteTest, FileWithTheLongestNameIsRewritten) {
+  std::string name(255, 'n');
+  Handle h = Open(dir_.Write(name, "Type: 1\n"));
+  ASSERT_TRUE(h);
+  EXPECT_EQ(ConfigSetInt(h.get(), "Type", 2), 0);
+  EXPECT_EQ(dir_.Read(name), "Type: 2\n");
+  EXPECT_EQ(std::vector<std::string>{name}, dir_.Names());
+}
+
 TEST_F(ConfigRewriteTest, LengthDoesNotLimitTheValue) {
   Handle h = OpenText("N: 0\n");
   ASSERT_EQ(ConfigSetInt(h.get(), "N", INT32_MIN), 0);

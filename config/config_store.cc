@@ -1,9 +1,11 @@
 // Opening and closing stores: path resolution, the directory form and the owner-write check.
 #include "config/config_store.h"
 
+#include <fcntl.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <new>
 
@@ -26,10 +28,23 @@ bool ResolvePath(const char* path, char* out) {
   return n >= 0 && n < kConfigPathSize;
 }
 
+// Opens `path` for reading when it is a regular file. A FIFO would block the open and a device
+// could feed the line reader forever; neither is a settings file.
+FILE* OpenRegularFile(const char* path) {
+  int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return nullptr;
+  struct stat status;
+  FILE* stream = nullptr;
+  if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && fcntl(fd, F_SETFL, 0) == 0)
+    stream = fdopen(fd, "r");
+  if (!stream) close(fd);
+  return stream;
+}
+
 // Opens the settings file of the handle. A failed copy of the path still gives a handle that
 // reads; only writing needs the path.
 bool OpenSettingsFile(ConfigHandle* handle, const char* path) {
-  handle->stream = fopen(path, "re");
+  handle->stream = OpenRegularFile(path);
   if (!handle->stream) return false;
   setvbuf(handle->stream, handle->streamBuffer, _IOFBF, sizeof(handle->streamBuffer));
   handle->filePath = strdup(path);

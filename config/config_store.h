@@ -22,8 +22,9 @@ struct ConfigItem {
 
 // Opens the store at `path`; a relative path is resolved below $QX_PATH (when set, even to an
 // empty text) or below "/etc/Velmora". Gives null when the path does not exist, when a directory
-// has no readable "conf" file, when the file cannot be read, or when the resolved path (or the
-// "conf" path) does not fit 4096 bytes. The caller must ConfigClose it.
+// has no readable "conf" file, when the file cannot be read or is no regular file (a FIFO, a
+// device, a directory), or when the resolved path (or the "conf" path) does not fit 4096 bytes. The caller
+// must ConfigClose it.
 ConfigHandle* ConfigOpen(const char* path);
 
 // As ConfigOpen, but gives null unless the settings file's mode has the owner-write bit (0200).
@@ -65,8 +66,10 @@ int ConfigNextKey(ConfigHandle* handle, ConfigItem* item);
 // "key: value"; other lines keep their bytes. `length` does not limit what is written. The file is
 // replaced atomically: on any failure it is left exactly as it was and the handle keeps its stream.
 // A symbolic link stays a link; the file it names is replaced, keeping its mode and, where this
-// process may set it, its owner. A value holding a newline or a carriage return is refused, and so
-// is a handle whose path copy failed at the open. 0 when at least one line was replaced; -1
+// process may set it, its owner. The file is read anew by its path, so changes made through other
+// handles are kept. Refused: a value holding a newline or a carriage return, a replaced line
+// ("key: value") longer than the 1023 bytes that the lookups read in one piece, and a handle
+// whose path copy failed at the open. 0 when at least one line was replaced; -1
 // otherwise, also when the key is missing (nothing is appended, nothing is rewritten). Afterwards
 // the read position is at the end of the file.
 int ConfigSetValue(ConfigHandle* handle, const char* key, const char* value, int32_t length);

@@ -1,5 +1,6 @@
 #include "config/config_store.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -94,6 +95,22 @@ TEST_F(ConfigStoreTest, StoresThatCannotBeOpened) {
   std::string locked = dir_.Path("locked");
   dir_.Write("locked/conf", "Type: 1\n", 0600);
   EXPECT_EQ(RunAsNobody([&] { return ConfigOpen(locked.c_str()) == nullptr ? 0 : 1; }), 0);
+}
+
+// Only regular files hold settings: a FIFO would block the open and a device could be read
+// without end.
+TEST_F(ConfigStoreTest, SettingsFileMustBeARegularFile) {
+  ASSERT_EQ(mkdir(dir_.Path("dirconf").c_str(), 0755), 0);
+  ASSERT_EQ(mkdir(dir_.Path("dirconf/conf").c_str(), 0755), 0);
+  EXPECT_FALSE(Open(dir_.Path("dirconf")));
+  std::string fifo = dir_.Path("fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  // Held open at both ends, so that a faulty open that accepts it does not block the test.
+  int holder = open(fifo.c_str(), O_RDWR);
+  ASSERT_GE(holder, 0);
+  EXPECT_FALSE(Open(fifo));
+  close(holder);
+  EXPECT_FALSE(Open("/dev/zero"));
 }
 
 TEST_F(ConfigStoreTest, PlainFileHasNoEntries) {
