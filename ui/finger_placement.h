@@ -12,9 +12,9 @@
 constexpr int kWindowWidth = 222;
 constexpr int kWindowHeight = 270;
 
-// A label-less radio button's size as the toolkit lays it out; the fingertip under a button lies
-// at its position plus half of this.
-constexpr int kButtonSize = 20;
+// A label-less radio button's size as the toolkit's own theme lays it out (indicator, spacing and
+// focus line); the fingertip under a button lies at its position plus half of this.
+constexpr int kButtonSize = 21;
 
 constexpr int kFingerCount = 10;
 

@@ -26,6 +26,7 @@ class FingerWindowTest : public testing::Test {
     s_Server = new PrivateXServer;
     if (!s_Server->Start(&s_StartError)) return;
     setenv("DISPLAY", s_Server->Display().c_str(), 1);
+    setenv("GTK2_RC_FILES", "/dev/null", 1);  // the toolkit's own theme, whatever the machine has
     for (const char* domain : {"Gtk", "Gdk", "GdkPixbuf", "GLib", "GLib-GObject", "Atk"})
       g_log_set_handler(domain, GLogLevelFlags(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING), KeepComplaint,
                         nullptr);
@@ -168,6 +169,17 @@ TEST_F(FingerWindowTest, OnlyEnrolledFingersSitInTheFixedOnceAtTheirPositions) {
       EXPECT_EQ(y, expected.y) << int(finger);
     }
     TearDown();
+  }
+}
+
+// The picture's fingertips are drawn at the centres of buttons of this size.
+TEST_F(FingerWindowTest, EachButtonHasTheSizeThatThePictureAssumes) {
+  Build({1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+  for (FingerNumber finger : kAllFingers) {
+    GtkRequisition size = {0, 0};
+    gtk_widget_size_request(Button(finger), &size);
+    EXPECT_EQ(size.width, kButtonSize) << int(finger);
+    EXPECT_EQ(size.height, kButtonSize) << int(finger);
   }
 }
 
