@@ -41,7 +41,10 @@ bool PrivateXServer::Installed() {
 
 bool PrivateXServer::Start(std::string* error) {
   int fds[2];
-  if (pipe(fds) != 0) return *error = "pipe failed", false;
+  if (pipe(fds) != 0) {
+    *error = "pipe failed";
+    return false;
+  }
   m_Pid = fork();
   if (m_Pid == 0) {
     close(fds[0]);
@@ -52,7 +55,8 @@ bool PrivateXServer::Start(std::string* error) {
   close(fds[0]);
   if (number.empty()) {
     Stop();
-    return *error = "Xvfb did not name a display", false;
+    *error = "Xvfb did not name a display";
+    return false;
   }
   m_Display = ":" + number;
   return true;
