@@ -22,6 +22,11 @@ bool InstallHandBackground(GtkWidget* window, const char* path) {
   GdkPixmap* pixmap = nullptr;
   gdk_pixbuf_render_pixmap_and_mask(picture, &pixmap, nullptr, 0);
   g_object_unref(picture);
+  if (!pixmap) {
+    // A style without the pixmap would drop the theme's background as well: keep the theme's.
+    fprintf(stderr, "velmora-capture: cannot render %s\n", path);
+    return false;
+  }
   GtkStyle* style = gtk_style_new();
   style->bg_pixmap[GTK_STATE_NORMAL] = pixmap;  // the style now owns the pixmap
   gtk_widget_set_style(window, style);
