@@ -1,4 +1,9 @@
 // Replacement through a temporary file in the target's directory and a rename over the target.
+//
+// The temporary file is made unnamed (O_TMPFILE) where the file system allows, and gets its name
+// only just before the rename: a process killed while writing leaves nothing behind, where a
+// named file would stay and, in the configuration root, be listed as an entry. Without O_TMPFILE
+// (or without /proc to link it through) a named file is made at once.
 #include "config/atomic_replace.h"
 
 #include <errno.h>
@@ -6,6 +11,7 @@
 #include <limits.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,6 +28,7 @@ struct Replacement {
   char temp[PATH_MAX];    // the temporary file beside it
   struct stat original;
   FILE* stream = nullptr;  // on the temporary file
+  bool named = false;      // the temporary file has its name `temp`
   ReplaceProbe probe;
 };
 
@@ -45,14 +52,64 @@ bool Resolve(const char* path, Replacement* r) {
   return n >= 0 && static_cast<size_t>(n) < sizeof(r->temp);
 }
 
+// The unnamed file in the target's directory, or -1 with errno set.
+int CreateUnnamed(const Replacement& r) {
+  if (!Allowed(r, ReplaceStep::kCreateUnnamed)) {
+    errno = EOPNOTSUPP;
+    return -1;
+  }
+  if (access("/proc/self/fd", X_OK) != 0) {
+    errno = EOPNOTSUPP;
+    return -1;
+  }
+  const char* slash = strrchr(r.target, '/');
+  char dir[PATH_MAX];
+  snprintf(dir, sizeof(dir), "%.*s", slash == r.target ? 1 : static_cast<int>(slash - r.target), r.target);
+  return open(dir, O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+}
+
+// The errors of a file system, or a kernel, that has no unnamed files.
+bool LacksUnnamed(int error) { return error == EOPNOTSUPP || error == EISDIR || error == EINVAL; }
+
 bool CreateTemp(Replacement* r) {
   if (!Allowed(*r, ReplaceStep::kCreate)) return false;
-  int fd = mkostemp(r->temp, O_CLOEXEC);
+  int fd = CreateUnnamed(*r);
+  if (fd < 0 && LacksUnnamed(errno)) {
+    fd = mkostemp(r->temp, O_CLOEXEC);
+    r->named = fd >= 0;
+  }
   if (fd < 0) return false;
   r->stream = fdopen(fd, "r+");
   if (r->stream) return true;
   close(fd);
-  unlink(r->temp);
+  if (r->named) unlink(r->temp);
+  return false;
+}
+
+// Fills the six X of the temporary name with random letters and digits; the attempt number keeps
+// names apart should the random source fail.
+void RandomizeName(char* temp, int attempt) {
+  static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  unsigned char bytes[6] = {};
+  if (getrandom(bytes, sizeof(bytes), 0) != sizeof(bytes)) bytes[0] ^= static_cast<unsigned char>(attempt);
+  char* x = temp + strlen(temp) - 6;
+  for (int i = 0; i < 6; ++i) x[i] = kLetters[bytes[i] % (sizeof(kLetters) - 1)];
+}
+
+// Gives an unnamed file its name beside the target, trying fresh names while one is taken.
+bool LinkTemp(Replacement* r) {
+  if (!Allowed(*r, ReplaceStep::kLink)) return false;
+  if (r->named) return true;
+  char fdPath[64];
+  snprintf(fdPath, sizeof(fdPath), "/proc/self/fd/%d", fileno(r->stream));
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    RandomizeName(r->temp, attempt);
+    if (linkat(AT_FDCWD, fdPath, AT_FDCWD, r->temp, AT_SYMLINK_FOLLOW) == 0) {
+      r->named = true;
+      return true;
+    }
+    if (errno != EEXIST) return false;
+  }
   return false;
 }
 
@@ -77,7 +134,7 @@ bool RenameOverTarget(const Replacement& r) {
 
 void Discard(Replacement* r) {
   fclose(r->stream);
-  unlink(r->temp);
+  if (r->named) unlink(r->temp);
 }
 
 void SyncDirectory(const Replacement& r) {
@@ -97,7 +154,7 @@ FILE* ReplaceFileAtomically(const char* path, std::string_view text, ReplaceProb
   Replacement r;
   r.probe = probe;
   if (!Resolve(path, &r) || !CreateTemp(&r)) return nullptr;
-  if (!CopyOwnerAndMode(r) || !WriteText(r, text) || !RenameOverTarget(r)) {
+  if (!CopyOwnerAndMode(r) || !WriteText(r, text) || !LinkTemp(&r) || !RenameOverTarget(r)) {
     Discard(&r);
     return nullptr;
   }
