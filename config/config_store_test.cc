@@ -61,7 +61,6 @@ TEST_F(ConfigStoreTest, DirectoryStoreReadsConfAndListsOtherEntries) {
   ASSERT_EQ(ConfigFirstEntry(h.get(), name, &length), 0);
   EXPECT_EQ(Find(h.get(), "Type"), "3");
   std::multiset<std::string> rest = {name};
-  length = sizeof(name);
   for (length = sizeof(name); ConfigNextEntry(h.get(), name, &length) == 0; length = sizeof(name)) {
     rest.insert(name);
   }
