@@ -119,7 +119,7 @@ void SetFields(std::map<std::string, std::string>& fields, CaptureExchange* reco
     std::vector<uint8_t> list;
     if (!ParseHexBytes(fields["enrolled"], &list) || list.size() > kExchangeMaxEnrolled)
       Fail("--enrolled: up to 10 hex bytes");
-    memcpy(record->enrolled, list.data(), list.size());
+    if (!list.empty()) memcpy(record->enrolled, list.data(), list.size());
     record->enrollmentSize = static_cast<int32_t>(list.size());
   }
   if (fields.count("sample")) {

@@ -28,7 +28,7 @@ int HostSegmentCreate(int key, HostSegment* segment) {
 void HostWriteRequest(CaptureExchange* record, const std::vector<FingerNumber>& fingers) {
   size_t count = fingers.size() < kExchangeMaxEnrolled ? fingers.size() : kExchangeMaxEnrolled;
   record->enrollmentSize = static_cast<int32_t>(count);
-  memcpy(record->enrolled, fingers.data(), count);
+  if (count > 0) memcpy(record->enrolled, fingers.data(), count);
 }
 
 void HostSegmentRelease(HostSegment* segment) {
