@@ -3,32 +3,18 @@
 #include <gtest/gtest.h>
 #include <stdio.h>
 #include <string.h>
-#include <sys/wait.h>
 
 #include <string>
 
 #include "capture/capture_exchange.h"
+#include "tests/programs/command_run.h"
 #include "tests/programs/program_args.h"
 
 namespace {
 
-struct ShellRun {
-  int status;
-  std::string out;
-};
-
-ShellRun InNamespace(const std::string& script) {
-  std::string command = std::string("unshare --ipc sh -c 'PARENT=") + TEST_PARENT + "; FAKE=" + FAKE_CAPTURE +
-                        "; " + script + "'";
-  ShellRun run = {-1, ""};
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  size_t count;
-  while ((count = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, count);
-  int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+CommandRun InNamespace(const std::string& script) {
+  return RunCommand(std::string("unshare --ipc sh -c 'PARENT=") + TEST_PARENT + "; FAKE=" + FAKE_CAPTURE +
+                    "; " + script + "'");
 }
 
 std::string Hex(const CaptureExchange& record) {
@@ -43,7 +29,7 @@ std::string Hex(const CaptureExchange& record) {
 }
 
 TEST(TestParent, PrintsStatusAndTheWholeRecordLast) {
-  ShellRun run = InNamespace(
+  CommandRun run = InNamespace(
       "$PARENT --fill-byte aa --enrolled 0b,03 --sample-size 77 -- $FAKE --sample abc --finger 3 --units 2; "
       "echo parent $?");
   CaptureExchange expected;
@@ -66,14 +52,14 @@ TEST(TestParent, RecordHexIsTakenAsGivenAndSignalsAreReported) {
   std::string record;
   for (size_t i = 0; i < kExchangeSize; ++i)
     record += "0123456789abcdef"[i % 16], record += "fedcba9876543210"[i % 16];
-  ShellRun run = InNamespace("$PARENT --record-hex " + record +
-                             " -- /bin/true; $PARENT --timeout 1 -- $FAKE --mode hang");
+  CommandRun run = InNamespace("$PARENT --record-hex " + record +
+                               " -- /bin/true; $PARENT --timeout 1 -- $FAKE --mode hang");
   EXPECT_NE(run.out.find("exit 0\nrecord " + record + "\n"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("\nsignal 9\nrecord "), std::string::npos) << run.out;
 }
 
 TEST(TestParent, OwnFailuresExitOne) {
-  ShellRun run = InNamespace(
+  CommandRun run = InNamespace(
       "$PARENT -- $PARENT -- /bin/true 2>/dev/null; echo parent $?; "
       "$PARENT --record-hex 00 -- /bin/true 2>/dev/null; echo short $?; "
       "$PARENT -- /nonexistent/program 2>/dev/null; echo missing $?");

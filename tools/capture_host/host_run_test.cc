@@ -2,33 +2,20 @@
 // of its own (unshare --ipc), so the fixed key 43623 never meets a segment outside the test.
 #include <gtest/gtest.h>
 #include <stdio.h>
-#include <sys/wait.h>
 
 #include <string>
 
-namespace {
+#include "tests/programs/command_run.h"
 
-struct ShellRun {
-  int status;  // the namespace shell's exit status
-  std::string out;
-};
+namespace {
 
 // Runs script with sh inside a new IPC namespace, with HOST, FAKE and PARENT naming the programs
 // under test. The script holds no single quote.
-ShellRun InNamespace(const std::string& script) {
+CommandRun InNamespace(const std::string& script) {
   std::string prelude = std::string("HOST=") + HOST_PROGRAM + "; FAKE=" + FAKE_CAPTURE +
                         "; PARENT=" + TEST_PARENT + "; SEGMENT_LEFT=\"ipcs -m | grep -c 0x0000aa67\"; ";
   EXPECT_EQ(script.find('\''), std::string::npos);
-  std::string command = "unshare --ipc sh -c '" + prelude + script + "'";
-  FILE* pipe = popen(command.c_str(), "r");
-  ShellRun run = {-1, ""};
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  size_t count;
-  while ((count = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, count);
-  int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+  return RunCommand("unshare --ipc sh -c '" + prelude + script + "'");
 }
 
 bool Contains(const std::string& text, const std::string& part) {
@@ -36,7 +23,7 @@ bool Contains(const std::string& text, const std::string& part) {
 }
 
 TEST(CaptureHostRun, ProgramThatDoesNothingDidNotFinish) {
-  ShellRun run = InNamespace("$HOST --program /bin/true; echo host $?; echo left $(eval $SEGMENT_LEFT)");
+  CommandRun run = InNamespace("$HOST --program /bin/true; echo host $?; echo left $(eval $SEGMENT_LEFT)");
   EXPECT_TRUE(Contains(run.out, "program: exited with status 0\ndone: no\nsample: none\n")) << run.out;
   EXPECT_TRUE(Contains(run.out, "host 3\n")) << run.out;
   EXPECT_TRUE(Contains(run.out, "left 0\n")) << run.out;
@@ -44,7 +31,7 @@ TEST(CaptureHostRun, ProgramThatDoesNothingDidNotFinish) {
 
 TEST(CaptureHostRun, ExistingSegmentIsLeftAlone) {
   // The test parent holds a segment under the key, filled with 5a, while the host tries its luck.
-  ShellRun run = InNamespace(
+  CommandRun run = InNamespace(
       "$PARENT --fill-byte 5a -- sh -c \"$HOST --program $FAKE 2>&1; echo host \\$?; "
       "echo left \\$($SEGMENT_LEFT)\"; echo left-after $(eval $SEGMENT_LEFT)");
   EXPECT_TRUE(Contains(run.out, "exists already")) << run.out;
@@ -57,7 +44,7 @@ TEST(CaptureHostRun, ExistingSegmentIsLeftAlone) {
 }
 
 TEST(CaptureHostRun, ReportsTheResultThatTheProgramWrote) {
-  ShellRun run = InNamespace(
+  CommandRun run = InNamespace(
       "FAKE_CAPTURE_SAMPLE=hello FAKE_CAPTURE_FINGER=7 FAKE_CAPTURE_UNITS=2 "
       "$HOST --fingers 7,2,1 --program $FAKE; echo host $?; echo left $(eval $SEGMENT_LEFT)");
   EXPECT_TRUE(Contains(run.out, " enrollmentSize 3 enrolled 070201\nprogram: exited with status 0\n"))
@@ -70,7 +57,7 @@ TEST(CaptureHostRun, ReportsTheResultThatTheProgramWrote) {
 }
 
 TEST(CaptureHostRun, JsonCarriesTheSameResult) {
-  ShellRun run = InNamespace(
+  CommandRun run = InNamespace(
       "export FAKE_CAPTURE_SAMPLE=ab FAKE_CAPTURE_SAMPLE_SIZE=40 FAKE_CAPTURE_FINGER=2; "
       "{ $HOST --json --fingers 2 --program $FAKE; echo host $?; } | grep -v fake-capture");
   EXPECT_EQ(run.out,
@@ -80,7 +67,7 @@ TEST(CaptureHostRun, JsonCarriesTheSameResult) {
 }
 
 TEST(CaptureHostRun, StatusTellsHowTheProgramEnded) {
-  ShellRun run = InNamespace(
+  CommandRun run = InNamespace(
       "$HOST --program $FAKE >/dev/null; echo none $?; "
       "FAKE_CAPTURE_MODE=no-done FAKE_CAPTURE_SAMPLE=x $HOST --program $FAKE >/dev/null; echo early $?; "
       "FAKE_CAPTURE_MODE=crash FAKE_CAPTURE_SAMPLE=x $HOST --json --program $FAKE; echo crash $?; "
@@ -97,7 +84,7 @@ TEST(CaptureHostRun, StatusTellsHowTheProgramEnded) {
 }
 
 TEST(CaptureHostRun, TimeoutKillsAHangingProgram) {
-  ShellRun run = InNamespace(
+  CommandRun run = InNamespace(
       "FAKE_CAPTURE_MODE=hang $HOST --timeout 1 --program $FAKE; echo host $?; "
       "echo left $(eval $SEGMENT_LEFT)");
   EXPECT_TRUE(Contains(run.out, "program: killed after the timeout\ndone: no\n")) << run.out;
@@ -106,7 +93,7 @@ TEST(CaptureHostRun, TimeoutKillsAHangingProgram) {
 
 TEST(CaptureHostRun, TerminatedHostEndsTheProgramAndRemovesTheSegment) {
   // Waits until the program has attached (its line shows), then terminates the host.
-  ShellRun run = InNamespace(
+  CommandRun run = InNamespace(
       "out=$(mktemp); FAKE_CAPTURE_MODE=hang $HOST --program $FAKE >$out 2>/dev/null & host=$!; "
       "tries=0; until grep -q fake-capture $out || [ $tries -ge 600 ]; do sleep 0.1; tries=$((tries+1)); "
       "done; "

@@ -2,29 +2,16 @@
 #include <gtest/gtest.h>
 #include <stdio.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 #include <string>
 
+#include "tests/programs/command_run.h"
 #include "units/units_test_support.h"
 
 namespace {
 
-struct ListerRun {
-  std::string out;
-  int status;
-};
-
-ListerRun RunLister(const std::string& root) {
-  std::string command = std::string(VELMORA_UNITS_BIN) + " --root '" + root + "'";
-  FILE* pipe = popen(command.c_str(), "r");
-  ListerRun run{"", -1};
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
-  int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+CommandRun RunLister(const std::string& root) {
+  return RunCommand(std::string(VELMORA_UNITS_BIN) + " --root '" + root + "'");
 }
 
 // The lines of `out` that follow the heading of entry `name`, up to the next entry.
@@ -57,7 +44,7 @@ TEST_F(VelmoraUnitsTest, ListsUnitsAndTheReasonForEachSkippedEntry) {
   WriteEntry(m_Root, "missing", m_Dir.path() + "/libmissing.so", 1);
   WriteEntry(m_Root, "nofree", FPXTEST_NO_FREE_SO, 1);
   WriteEntry(m_Root, "badinfo", FPXTEST_B_GETINFO_FAILS_SO, 1);
-  ListerRun run = RunLister(m_Root);
+  CommandRun run = RunLister(m_Root);
   EXPECT_EQ(run.status, 0) << run.out;
   EXPECT_EQ(EntryBlock(run.out, "sim"),
             "entry \"sim\": library \"" FPX_SIMULATOR_SO
@@ -83,18 +70,18 @@ TEST_F(VelmoraUnitsTest, NoUnitsGiveStatusOne) {
   WriteEntry(m_Root, "sim", FPX_SIMULATOR_SO, 1);
   {
     ScopedEnv none("VELMORA_SIM_UNITS", "none");
-    ListerRun run = RunLister(m_Root);
+    CommandRun run = RunLister(m_Root);
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.out.find("  skipped: no units\n"), std::string::npos) << run.out;
   }
   ScopedEnv fail("VELMORA_SIM_FAIL", "enum");
-  ListerRun run = RunLister(m_Root);
+  CommandRun run = RunLister(m_Root);
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.out.find("  skipped: FpxEnumUnits failed\n"), std::string::npos) << run.out;
 }
 
 TEST_F(VelmoraUnitsTest, UnusableRootIsNamedAsSuch) {
-  ListerRun run = RunLister(m_Dir.path() + "/nothing");
+  CommandRun run = RunLister(m_Dir.path() + "/nothing");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "catalogue " + m_Dir.path() +
                          "/nothing: not a configuration root (a folder holding a readable file \"conf\")\n"
@@ -106,7 +93,7 @@ TEST_F(VelmoraUnitsTest, EntriesThatAreNoCatalogueEntriesAreShownWithTheReason) 
   WriteFile(m_Root + "/noblank", "Name:" FPX_SIMULATOR_SO "\nType: 1\n");
   WriteFile(m_Root + "/notype", "Name: " FPX_SIMULATOR_SO "\n");
   ASSERT_EQ(mkdir((m_Root + "/emptydir").c_str(), 0755), 0);
-  ListerRun run = RunLister(m_Root);
+  CommandRun run = RunLister(m_Root);
   EXPECT_EQ(run.status, 0) << run.out;
   EXPECT_NE(run.out.find("catalogue " + m_Root + ": 1 entries\n"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("entry \"noblank\": not a catalogue entry\n  skipped: no line \"Name: <library>\""),
