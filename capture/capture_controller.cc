@@ -24,12 +24,35 @@ void CaptureController::GetSample(unsigned char** sample, int32_t* sampleSize) c
 
 FingerNumber CaptureController::SelectedFinger() const { return TheCaptureState().SelectedFinger(); }
 
+namespace {
+
+// A segment that another user created is refused before anything is logged or written.
+bool SegmentUsable(int shmid) {
+  switch (ExchangeTrust(shmid)) {
+    case SegmentTrust::kTrusted:
+      return true;
+    case SegmentTrust::kOpen:
+      fputs("velmora-capture: warning: other users may read or write the shared-memory segment\n", stderr);
+      return true;
+    case SegmentTrust::kForeign:
+      fputs("shmget: segment belongs to another user\n", stderr);
+      return false;
+    case SegmentTrust::kUnknown:
+      perror("shmctl");
+      return false;
+  }
+  return false;
+}
+
+}  // namespace
+
 CaptureExchange* CaptureController::AttachRecord() {
   int shmid = ExchangeLookup(kExchangeKey);
   if (shmid == -1) {
     perror("shmget");
     return nullptr;
   }
+  if (!SegmentUsable(shmid)) return nullptr;
   printf("shmid: %d\n", shmid);
   CaptureExchange* record = ExchangeAttach(shmid);
   if (!record) perror("shmat");

@@ -2,10 +2,19 @@
 
 #include <sys/ipc.h>
 #include <sys/shm.h>
+#include <unistd.h>
 
 #include "capture/capture_exchange.h"
 
 int ExchangeLookup(int key) { return shmget(key, kExchangeSize, 0666); }
+
+SegmentTrust ExchangeTrust(int shmid) {
+  struct shmid_ds status;
+  if (shmctl(shmid, IPC_STAT, &status) != 0) return SegmentTrust::kUnknown;
+  // The creator counts, not the owner: the creator may hand the segment to another owner.
+  if (status.shm_perm.cuid != 0 && status.shm_perm.cuid != getuid()) return SegmentTrust::kForeign;
+  return (status.shm_perm.mode & 0066) ? SegmentTrust::kOpen : SegmentTrust::kTrusted;
+}
 
 CaptureExchange* ExchangeAttach(int shmid) {
   void* address = shmat(shmid, nullptr, 0);

@@ -79,4 +79,31 @@ TEST_F(ExchangeSegmentTest, RequestAndResultCrossTheSegment) {
   EXPECT_EQ(parentView_->doneCompanion, 0);
 }
 
+// The creator decides, whoever owns the segment now; the mode only warns.
+TEST_F(ExchangeSegmentTest, TrustFollowsTheCreatorAndTheMode) {
+  Create(kExchangeSize);
+  EXPECT_EQ(ExchangeTrust(shmid_), SegmentTrust::kTrusted);
+
+  struct shmid_ds status;
+  ASSERT_EQ(shmctl(shmid_, IPC_STAT, &status), 0);
+  status.shm_perm.mode = 0640;
+  status.shm_perm.uid = 65534;
+  ASSERT_EQ(shmctl(shmid_, IPC_SET, &status), 0) << strerror(errno);
+  EXPECT_EQ(ExchangeTrust(shmid_), SegmentTrust::kOpen);
+
+  shmctl(shmid_, IPC_RMID, nullptr);
+  shmid_ = -1;
+  if (getuid() != 0) GTEST_SKIP() << "creating a segment as another user needs root";
+  ASSERT_EQ(seteuid(65534), 0) << strerror(errno);
+  shmid_ = shmget(Key(), kExchangeSize, IPC_CREAT | IPC_EXCL | 0600);
+  int error = errno;
+  ASSERT_EQ(seteuid(0), 0);
+  ASSERT_GE(shmid_, 0) << strerror(error);
+  EXPECT_EQ(ExchangeTrust(shmid_), SegmentTrust::kForeign);
+
+  errno = 0;
+  EXPECT_EQ(ExchangeTrust(-1), SegmentTrust::kUnknown);
+  EXPECT_EQ(errno, EINVAL);
+}
+
 }  // namespace

@@ -1,6 +1,10 @@
 #include "units/unit_list.h"
 
+#include <errno.h>
+#include <stdio.h>
+
 #include "units/plugin_catalogue.h"
+#include "units/plugin_trust.h"
 #include "units/plugin_units.h"
 
 namespace {
@@ -12,8 +16,18 @@ void ReleaseInOrder(UnitSequence& units) {
   units.clear();
 }
 
-void AddUnitsOf(const PluginEntry& entry, UnitSequence& units) {
-  if ((entry.typeFlags & 1) == 0) return;
+// Files that someone else could change are refused with one line; files that cannot be examined
+// are left out silently, like libraries that cannot be loaded.
+bool Trusted(const char* root, const PluginEntry& entry) {
+  TrustFinding finding = ExamineEntryFiles(root, entry);
+  if (finding.kind == TrustFinding::kUntrusted)
+    fprintf(stderr, "%s: %s: %s, plug-in entry skipped\n", program_invocation_short_name,
+            finding.file.c_str(), finding.reason.c_str());
+  return finding.kind == TrustFinding::kTrusted;
+}
+
+void AddUnitsOf(const char* root, const PluginEntry& entry, UnitSequence& units) {
+  if ((entry.typeFlags & 1) == 0 || !Trusted(root, entry)) return;
   std::shared_ptr<PluginParams> params = BindPlugin(entry.libraryPath.c_str());
   if (params == nullptr) return;
   EnumeratePluginUnits(params, units);
@@ -26,7 +40,7 @@ UnitSequence EnumerateUnitsAt(const char* root) {
   try {
     PluginEntryList entries;
     PluginCatalogueAt(root, entries);
-    for (const PluginEntry& entry : entries) AddUnitsOf(entry, units);
+    for (const PluginEntry& entry : entries) AddUnitsOf(root, entry, units);
   } catch (...) {
     ReleaseInOrder(units);
     throw;

@@ -5,6 +5,7 @@
 # The test's environment (set by CTest) names the staged install and the test tools:
 #   VELMORA_SOURCE, VELMORA_STAGE, VELMORA_TEST_PARENT, VELMORA_WM_DELETE, VELMORA_TEST_PLUGIN_DIR
 set -euo pipefail
+umask 022  # plug-in entries that group or others may write would be skipped
 
 : "${VELMORA_SOURCE:?}" "${VELMORA_STAGE:?}"
 HOST=$VELMORA_STAGE/usr/bin/velmora-capture-host

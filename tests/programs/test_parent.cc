@@ -13,9 +13,11 @@
 //   --selected N          offset 275
 //   --units N             offset 280
 // Other options: --key N (default 43623), --timeout SECONDS (default 120; the program is killed
-// with SIGKILL when it runs longer).
+// with SIGKILL when it runs longer), --mode OCTAL (the segment's permissions, default 600),
+// --creator-uid N (the segment is created under that effective user id, as another user's would
+// be; needs root).
 //
-// The segment is created with IPC_CREAT | IPC_EXCL and mode 0600 and is removed at the end.
+// The segment is created with IPC_CREAT | IPC_EXCL and is removed at the end.
 // The program's standard streams are the parent's own. After the program has ended, standard
 // output gets exactly two more lines, always the last two:
 //   exit <status>          the program exited with <status> (decimal)
@@ -26,6 +28,7 @@
 #include <errno.h>
 #include <spawn.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
@@ -46,12 +49,14 @@ struct Options {
   std::map<std::string, std::string> fields;
   long key = kExchangeKey;
   long timeout = 120;
+  long mode = 0600;
+  long creatorUid = -1;        // -1: the test parent's own
   std::vector<char*> program;  // PROGRAM and ARGS, null-terminated
 };
 
-const char* const kValueOptions[] = {"record-hex", "fill-byte", "enrollment-size", "enrolled",
-                                     "reserved",   "sample",    "sample-size",     "selected",
-                                     "units",      "key",       "timeout"};
+const char* const kValueOptions[] = {"record-hex", "fill-byte",   "enrollment-size", "enrolled", "reserved",
+                                     "sample",     "sample-size", "selected",        "units",    "key",
+                                     "timeout",    "mode",        "creator-uid"};
 
 [[noreturn]] void Fail(const std::string& reason) {
   fprintf(stderr, "velmora-test-parent: %s\n", reason.c_str());
@@ -88,6 +93,15 @@ Options Parse(int argc, char** argv) {
   if (options.fields.count("key")) options.key = Number(options.fields["key"], "key", 1, 0x7FFFFFFF);
   if (options.fields.count("timeout"))
     options.timeout = Number(options.fields["timeout"], "timeout", 1, 86400);
+  if (options.fields.count("mode")) {
+    char* end = nullptr;
+    const std::string& text = options.fields["mode"];
+    options.mode = strtol(text.c_str(), &end, 8);
+    if (text.empty() || *end != '\0' || options.mode < 0 || options.mode > 0777)
+      Fail("--mode: bad permissions \"" + text + "\"");
+  }
+  if (options.fields.count("creator-uid"))
+    options.creatorUid = Number(options.fields["creator-uid"], "creator-uid", 0, 0x7FFFFFFE);
   return options;
 }
 
@@ -135,8 +149,22 @@ void SetFields(std::map<std::string, std::string>& fields, CaptureExchange* reco
     record->selected = static_cast<FingerNumber>(Number(fields["selected"], "selected", 0, 255));
 }
 
-CaptureExchange* CreateSegment(long key, int* shmid) {
-  *shmid = shmget(static_cast<key_t>(key), kExchangeSize, IPC_CREAT | IPC_EXCL | 0600);
+// The creator recorded with a segment is the effective user of the creating call.
+int CreateAs(long creatorUid, long key, long mode) {
+  if (creatorUid >= 0 && seteuid(static_cast<uid_t>(creatorUid)) != 0)
+    Fail(std::string("seteuid: ") + strerror(errno));
+  int shmid = shmget(static_cast<key_t>(key), kExchangeSize, IPC_CREAT | IPC_EXCL | static_cast<int>(mode));
+  int error = errno;
+  if (creatorUid >= 0 && seteuid(getuid()) != 0) {
+    if (shmid >= 0) shmctl(shmid, IPC_RMID, nullptr);
+    Fail(std::string("seteuid: ") + strerror(errno));
+  }
+  errno = error;
+  return shmid;
+}
+
+CaptureExchange* CreateSegment(const Options& options, int* shmid) {
+  *shmid = CreateAs(options.creatorUid, options.key, options.mode);
   if (*shmid < 0) Fail(std::string("shmget: ") + strerror(errno));
   void* address = shmat(*shmid, nullptr, 0);
   if (address != reinterpret_cast<void*>(-1)) return static_cast<CaptureExchange*>(address);
@@ -168,7 +196,7 @@ int main(int argc, char** argv) {
   CaptureExchange* local = reinterpret_cast<CaptureExchange*>(bytes);
   SetFields(options.fields, local);
   int shmid = -1;
-  CaptureExchange* record = CreateSegment(options.key, &shmid);
+  CaptureExchange* record = CreateSegment(options, &shmid);
   memcpy(record, bytes, kExchangeSize);
   fflush(stdout);
   pid_t pid = -1;

@@ -8,6 +8,7 @@
 #include "units/bio_unit_impl.h"
 #include "units/plugin_binding.h"
 #include "units/plugin_catalogue.h"
+#include "units/plugin_trust.h"
 #include "units/plugin_units.h"
 
 namespace {
@@ -36,11 +37,17 @@ long ReportPluginUnits(const std::shared_ptr<PluginParams>& params, FILE* out) {
   return static_cast<long>(units.size());
 }
 
-long ReportEntry(const PluginEntry& entry, FILE* out) {
+long ReportEntry(const char* root, const PluginEntry& entry, FILE* out) {
   fprintf(out, "entry \"%s\": library \"%s\", type %d\n", entry.entryName.c_str(), entry.libraryPath.c_str(),
           entry.typeFlags);
   if ((entry.typeFlags & 1) == 0) {
     fprintf(out, "  skipped: type bit 0 is clear\n");
+    return 0;
+  }
+  // A file that cannot be examined cannot be loaded either: the loader's message tells more.
+  TrustFinding trust = ExamineEntryFiles(root, entry);
+  if (trust.kind == TrustFinding::kUntrusted) {
+    fprintf(out, "  skipped: %s: %s\n", trust.file.c_str(), trust.reason.c_str());
     return 0;
   }
   std::string why;
@@ -99,7 +106,7 @@ long ReportUnits(const char* root, FILE* out) {
   PluginCatalogueAt(root, entries);
   fprintf(out, "catalogue %s: %zu entries\n", root, entries.size());
   long found = 0;
-  for (const PluginEntry& entry : entries) found += ReportEntry(entry, out);
+  for (const PluginEntry& entry : entries) found += ReportEntry(root, entry, out);
   ReportPassedOver(store, root, entries, out);
   ConfigClose(store);
   fprintf(out, "%ld units found\n", found);
