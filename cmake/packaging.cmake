@@ -1,11 +1,13 @@
-# Debian packaging: `cpack -G DEB` in the build folder packs the whole install into one package.
+# Debian packaging: `cpack -G DEB` in the build folder packs the whole install into one package,
+# velmora-capture.
 #
 # The simulated reader is in the package, but inert: its catalogue entry is installed only as an
 # example under /usr/share/velmora/examples, never into /etc/Velmora, so a machine captures
 # simulated samples only after someone copies that entry in by hand.
 
+set(VELMORA_PACKAGE_NAME velmora-capture)
 set(VELMORA_DEB_RELEASE 1)
-set(velmora_docdir ${CMAKE_INSTALL_DATADIR}/doc/${PROJECT_NAME})
+set(velmora_docdir ${CMAKE_INSTALL_DATADIR}/doc/${VELMORA_PACKAGE_NAME})
 set(velmora_debian ${CMAKE_CURRENT_LIST_DIR}/debian)
 
 # Debian wants a copyright file and a changelog compressed without a timestamp (reproducible).
@@ -14,20 +16,27 @@ execute_process(COMMAND gzip -9nf ${CMAKE_BINARY_DIR}/debian/changelog.Debian CO
 install(FILES ${velmora_debian}/copyright ${CMAKE_BINARY_DIR}/debian/changelog.Debian.gz
         DESTINATION ${velmora_docdir})
 
-# Manual pages for the three programs, compressed the same way.
+# Lintian tags that the design asks for, each with its reason in the file.
+install(FILES ${velmora_debian}/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+        RENAME ${VELMORA_PACKAGE_NAME})
+
+# Manual pages for the three programs, with the version filled in, compressed the same way.
 foreach(page velmora-capture velmora-capture-host velmora-units)
-  configure_file(${CMAKE_CURRENT_LIST_DIR}/man/${page}.1 ${CMAKE_BINARY_DIR}/debian/man/${page}.1 COPYONLY)
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/man/${page}.1 ${CMAKE_BINARY_DIR}/debian/man/${page}.1 @ONLY)
   execute_process(COMMAND gzip -9nf ${CMAKE_BINARY_DIR}/debian/man/${page}.1 COMMAND_ERROR_IS_FATAL ANY)
   install(FILES ${CMAKE_BINARY_DIR}/debian/man/${page}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
 
-set(CPACK_PACKAGE_NAME ${PROJECT_NAME})
+set(CPACK_PACKAGE_NAME ${VELMORA_PACKAGE_NAME})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Velmora developers")
 set(CPACK_PACKAGE_CONTACT "Velmora developers <dev@velmora.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "fingerprint capture window for Linux desktops")
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_STRIP_FILES ON)
+# Strip leaves the compiler's .comment and .note sections; Debian's own packages drop them.
+set(CPACK_PRE_BUILD_SCRIPTS ${velmora_debian}/drop_sections.cmake)
+set(CPACK_VELMORA_OBJCOPY ${CMAKE_OBJCOPY})
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Velmora developers <dev@velmora.invalid>")
