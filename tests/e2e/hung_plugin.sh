@@ -27,6 +27,9 @@ for run in $(seq 1 "$runs"); do
   [ "$E2E_FAILURES" -ne 0 ] && break
 done
 
+# wait_window fails inside a command substitution, so a missing window only shows in the count.
+done_runs=$(cat "$times" 2>/dev/null | wc -l)
+[ "$done_runs" -eq "$runs" ] || fail "only $done_runs of $runs runs reached the close"
 if [ -s "$times" ]; then
   sort -n "$times" | awk '{ t[NR] = $1 } END {
     printf "close to exit: %d runs, median %d ms, max %d ms\n", NR, t[int((NR + 1) / 2)], t[NR] }'
