@@ -1,42 +1,25 @@
-// Counts the allocations of the store by standing in for malloc, calloc and realloc in this test
-// binary. Counting and failing happen only while a test asks for them.
+// The store's allocations: which paths allocate nothing, and what every failed allocation of an
+// open and of a rewrite leads to. The allocator below the store is the fault-injecting one of
+// tests/fault, which also keeps the blocks allocated under an injection on record, so a block
+// still live once the handle is closed is a leak (LeakSanitizer's check in sanitized builds).
 #include <gtest/gtest.h>
 #include <stddef.h>
 #include <sys/stat.h>
 
+#include <set>
 #include <string>
+#include <vector>
 
 #include "config/config_store.h"
 #include "config/config_test_util.h"
-
-extern "C" void* __libc_malloc(size_t size);
-extern "C" void* __libc_calloc(size_t count, size_t size);
-extern "C" void* __libc_realloc(void* block, size_t size);
-
-namespace {
-
-bool g_counting = false;
-size_t g_allocations = 0;
-size_t g_failSize = 0;  // an allocation of exactly this size fails; 0 for none
-
-// False when the allocation is to fail.
-bool Admit(size_t size) {
-  if (g_counting) ++g_allocations;
-  return g_failSize == 0 || size != g_failSize;
-}
-
-}  // namespace
-
-extern "C" void* malloc(size_t size) noexcept { return Admit(size) ? __libc_malloc(size) : nullptr; }
-extern "C" void* calloc(size_t count, size_t size) noexcept {
-  return Admit(count * size) ? __libc_calloc(count, size) : nullptr;
-}
-extern "C" void* realloc(void* block, size_t size) noexcept {
-  return Admit(size) ? __libc_realloc(block, size) : nullptr;
-}
+#include "tests/fault/fault_alloc.h"
+#include "tests/fault/fault_loop.h"
 
 namespace velmora::config {
 namespace {
+
+using fault::AllocationFault;
+using fault::FaultMode;
 
 // Every lookup and enumeration once over `handle`; gives a checksum so nothing is left out.
 int ExerciseReads(ConfigHandle* handle) {
@@ -60,18 +43,29 @@ int ExerciseReads(ConfigHandle* handle) {
   return sum;
 }
 
+// The names that the entry enumeration gives.
+std::set<std::string> Entries(ConfigHandle* handle) {
+  std::set<std::string> names;
+  char name[256];
+  int length = sizeof(name);
+  for (int r = ConfigFirstEntry(handle, name, &length); r == 0; r = ConfigNextEntry(handle, name, &length)) {
+    names.insert(name);
+    length = sizeof(name);
+  }
+  return names;
+}
+
 TEST(ConfigAllocation, LookupsAndEnumerationsAllocateNothing) {
   ScopedTempDir dir;
   dir.Write("conf", "# units\nName: /usr/lib/plug.so\nType: 3\n" + std::string(3000, 'x') + "\n");
   for (int i = 0; i < 20; ++i) dir.Write("entry" + std::to_string(i), "");
   Handle h = Open(dir.path());
   ASSERT_TRUE(h);
-  g_allocations = 0;
-  g_counting = true;
+  fault::CountAllocations(true);
   int first = ExerciseReads(h.get());
   int second = ExerciseReads(h.get());
-  g_counting = false;
-  EXPECT_EQ(g_allocations, 0u);
+  fault::CountAllocations(false);
+  EXPECT_EQ(fault::AllocationsCounted(), 0u);
   // Two misses (-2), Type as 3, two key lines and twenty entries.
   EXPECT_EQ(first, 23);
   EXPECT_EQ(second, first);
@@ -81,11 +75,10 @@ TEST(ConfigAllocation, ReadsAfterARewriteAllocateNothing) {
   ScopedTempDir dir;
   Handle h = Open(dir.Write("store", "Name: a\nType: 1\n"));
   ASSERT_EQ(ConfigSetInt(h.get(), "Type", 3), 0);
-  g_allocations = 0;
-  g_counting = true;
+  fault::CountAllocations(true);
   int sum = ExerciseReads(h.get());
-  g_counting = false;
-  EXPECT_EQ(g_allocations, 0u);
+  fault::CountAllocations(false);
+  EXPECT_EQ(fault::AllocationsCounted(), 0u);
   EXPECT_EQ(sum, 3);  // two misses, Type as 3, two key lines
 }
 
@@ -95,10 +88,10 @@ TEST(ConfigAllocation, HandleWithoutPathCopyReadsButNeverWrites) {
   std::string name(249 - dir.path().size(), 'p');
   std::string path = dir.Write(name, "Type: 1\n");
   ASSERT_EQ(path.size(), 250u);
-  g_failSize = path.size() + 1;
+  fault::FailAllocationsOfSize(path.size() + 1);
   Handle h = Open(path);
   ConfigHandle* writable = ConfigOpenWritable(path.c_str());
-  g_failSize = 0;
+  fault::FailAllocationsOfSize(0);
   EXPECT_EQ(writable, nullptr);
   ASSERT_TRUE(h);
   EXPECT_EQ(Find(h.get(), "Type"), "1");
@@ -106,6 +99,85 @@ TEST(ConfigAllocation, HandleWithoutPathCopyReadsButNeverWrites) {
   EXPECT_EQ(Find(h.get(), "Type"), "1");
   EXPECT_EQ(dir.Read(path), "Type: 1\n");
 }
+
+constexpr char kOld[] = "# settings\nName: lib.so\nType: 1\n";
+constexpr char kNew[] = "# settings\nName: lib.so\nType: 3\n";
+
+class ConfigFaultTest : public testing::TestWithParam<FaultMode> {
+ protected:
+  void TearDown() override { fault::ExpectNoLeak(); }
+  ScopedTempDir dir_;
+};
+
+// Every failed allocation of an open gives no handle, or a handle that reads all the same (a
+// failed path copy); whatever was acquired is released.
+TEST_P(ConfigFaultTest, OpenGivesNothingOrAHandleThatReads) {
+  dir_.Write("conf", "Type: 3\n");
+  dir_.Write("plug", "Type: 1\n");
+  dir_.Write("other", "");
+  const std::set<std::string> kEntries = {"other", "plug"};
+  for (const std::string& path : {dir_.path(), dir_.Path("plug")}) {
+    bool isDirectory = path == dir_.path();
+    SCOPED_TRACE(path);
+    size_t points = fault::ForEachFaultPoint(GetParam(), [&](size_t n) {
+      AllocationFault fault(n, GetParam());
+      ConfigHandle* handle = ConfigOpen(path.c_str());
+      bool struck = fault.Stop();
+      if (handle != nullptr) {
+        EXPECT_EQ(Find(handle, "Type"), isDirectory ? "3" : "1");
+        EXPECT_EQ(Entries(handle), isDirectory ? kEntries : std::set<std::string>());
+        EXPECT_EQ(ConfigClose(handle), 0);
+      } else {
+        EXPECT_TRUE(struck) << "no handle, yet no allocation failed";
+      }
+      EXPECT_EQ(fault.LiveBlocks(), 0u);
+      return struck;
+    });
+    // The handle and the path copy at least, in every build.
+    EXPECT_GE(points, 2u);
+    printf("ConfigOpen (%s, %s): %zu fault points\n", isDirectory ? "directory" : "file",
+           fault::ModeName(GetParam()), points);
+  }
+}
+
+// Every failed allocation of a rewrite leaves the file as it was, byte for byte, and the handle
+// reading it, or the rewrite is whole; no temporary file stays either way.
+TEST_P(ConfigFaultTest, RewriteLeavesTheFileAsItWasOrRewritesItWhole) {
+  size_t points = fault::ForEachFaultPoint(GetParam(), [&](size_t n) {
+    Handle handle = Open(dir_.Write("store", kOld, 0640));
+    EXPECT_TRUE(handle);
+    if (!handle) return false;
+    AllocationFault fault(n, GetParam());
+    int result = ConfigSetValue(handle.get(), "Type", "3", 1);
+    bool struck = fault.Stop();
+    if (result == 0) {
+      EXPECT_EQ(dir_.Read("store"), kNew);
+      EXPECT_EQ(Find(handle.get(), "Type"), "3");
+    } else {
+      EXPECT_EQ(result, -1);
+      EXPECT_TRUE(struck) << "failed, yet no allocation failed";
+      EXPECT_EQ(dir_.Read("store"), kOld);
+      EXPECT_EQ(Find(handle.get(), "Type"), "1");
+    }
+    struct stat status;
+    EXPECT_EQ(stat(dir_.Path("store").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
+    EXPECT_EQ(std::vector<std::string>{"store"}, dir_.Names());
+    EXPECT_EQ(ConfigClose(handle.release()), 0);
+    EXPECT_EQ(fault.LiveBlocks(), 0u);
+    return struck;
+  });
+  // The copy of the file and the new text at least, in every build.
+  EXPECT_GE(points, 2u);
+  printf("ConfigSetValue (%s): %zu fault points\n", fault::ModeName(GetParam()), points);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothModes, ConfigFaultTest,
+                         testing::Values(FaultMode::kOnce, FaultMode::kFromThenOn),
+                         [](const testing::TestParamInfo<FaultMode>& info) {
+                           return info.param == FaultMode::kOnce ? std::string("Once")
+                                                                 : std::string("FromThenOn");
+                         });
 
 }  // namespace
 }  // namespace velmora::config

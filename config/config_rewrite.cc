@@ -2,6 +2,7 @@
 #include <stdint.h>
 #include <string.h>
 
+#include <memory>
 #include <new>
 #include <string>
 #include <string_view>
@@ -14,16 +15,15 @@ namespace {
 
 // The file's bytes as they are now, NUL bytes included; false when it cannot be read. Read by
 // name, not through the handle's stream: another handle may have replaced the file since this one
-// opened it, and its change must not be lost.
+// opened it, and its change must not be lost. The stream is closed also when the text outgrows
+// memory and the append throws.
 bool ReadWholeFile(const char* path, std::string* text) {
-  FILE* stream = fopen(path, "re");
+  std::unique_ptr<FILE, int (*)(FILE*)> stream(fopen(path, "re"), fclose);
   if (!stream) return false;
   char chunk[4096];
   size_t n;
-  while ((n = fread(chunk, 1, sizeof(chunk), stream)) > 0) text->append(chunk, n);
-  bool ok = !ferror(stream);
-  fclose(stream);
-  return ok;
+  while ((n = fread(chunk, 1, sizeof(chunk), stream.get())) > 0) text->append(chunk, n);
+  return !ferror(stream.get());
 }
 
 // A value with a line break would add lines, and so keys, to the file. So would a replaced line

@@ -6,7 +6,13 @@ BioUnitImpl::BioUnitImpl(const std::shared_ptr<PluginParams>& params, uint32_t u
     : m_Params(params), m_UnitId(unitId) {
   UnitInfo info;
   if (m_Params->FpxGetInfo(m_UnitId, &info) != 0) throw std::runtime_error("FpxGetInfo failed");
-  m_Text1 = TakeText(info.text1);
+  // Both texts go back to the plug-in even when a copy runs out of memory.
+  try {
+    m_Text1 = TakeText(info.text1);
+  } catch (...) {
+    if (info.text2 != nullptr) m_Params->FpxFree(info.text2);
+    throw;
+  }
   m_Text2 = TakeText(info.text2);
   m_Value1 = info.value1;
   m_Value2 = info.value2;
@@ -16,7 +22,13 @@ BioUnitImpl::BioUnitImpl(const std::shared_ptr<PluginParams>& params, uint32_t u
 
 std::string BioUnitImpl::TakeText(char* text) {
   if (text == nullptr) return std::string();
-  std::string copy(text);
+  std::string copy;
+  try {
+    copy = text;
+  } catch (...) {
+    m_Params->FpxFree(text);
+    throw;
+  }
   m_Params->FpxFree(text);
   return copy;
 }

@@ -18,7 +18,8 @@ class BioUnitImpl : public BioUnit {
  public:
   // Asks the plug-in for the unit's texts and values, handing each non-null text to FpxFree right
   // after copying it. Throws std::runtime_error("FpxGetInfo failed") when FpxGetInfo returns
-  // non-zero; nothing is then read or freed, and the reference to `params` is released.
+  // non-zero; nothing is then read or freed, and the reference to `params` is released. Throws
+  // std::bad_alloc when a copy cannot be made, after handing both texts back.
   BioUnitImpl(const std::shared_ptr<PluginParams>& params, uint32_t unitId);
 
   std::string GetText2() const override;
@@ -40,7 +41,7 @@ class BioUnitImpl : public BioUnit {
   uint32_t UnitId() const { return m_UnitId; }
 
  private:
-  // Copies `text` (when not null) and hands it back to the plug-in.
+  // Copies `text` (when not null) and hands it back to the plug-in, also when the copy throws.
   std::string TakeText(char* text);
 
   // Declared first so that it is released last, after the texts: the library outlives them.
