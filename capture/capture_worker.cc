@@ -60,7 +60,9 @@ void* CaptureSampleThread(void* argument) {
   if (CaptureAndDisconnect(args.unitCount) && args.endMainLoop) args.endMainLoop();
   printf("CaptureSampleThread END\n");
   SetPhase(kEnded);
-  ExitThread(nullptr);
+  // Returning ends the thread with this null result just as ExitThread would, but without the
+  // forced unwind for which the C library first loads the shared unwinder into the process.
+  return nullptr;
 }
 
 int StartCaptureWorker(int32_t unitCount, EndMainLoop endMainLoop) {

@@ -215,6 +215,24 @@ TEST_F(FingerWindowTest, ThePictureIsTheNormalStateBackgroundOnly) {
     EXPECT_EQ(style->bg_pixmap[state], nullptr) << "state " << state;
 }
 
+// The installed picture is read as a BMP; a picture of another type under that name still loads.
+TEST_F(FingerWindowTest, APictureOfAnotherTypeIsTheBackgroundAllTheSame) {
+  velmora::config::ScopedTempDir folder;
+  ASSERT_FALSE(folder.path().empty());
+  const std::string picture = folder.Path("hands.bmp");
+  GdkPixbuf* png = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, kWindowWidth, kWindowHeight);
+  gdk_pixbuf_fill(png, 0x336699ff);
+  ASSERT_TRUE(gdk_pixbuf_save(png, picture.c_str(), "png", nullptr, nullptr));
+  g_object_unref(png);
+  Build({7, 2, 1}, picture.c_str());
+  GdkPixmap* pixmap = gtk_widget_get_style(m_Table->window)->bg_pixmap[GTK_STATE_NORMAL];
+  ASSERT_NE(pixmap, nullptr);
+  int width = 0, height = 0;
+  gdk_drawable_get_size(GDK_DRAWABLE(pixmap), &width, &height);
+  EXPECT_EQ(width, kWindowWidth);
+  EXPECT_EQ(height, kWindowHeight);
+}
+
 TEST_F(FingerWindowTest, WithoutAPictureNoPixmapAndOneLineNamingTheFile) {
   velmora::config::ScopedTempDir folder;
   ASSERT_FALSE(folder.path().empty());
