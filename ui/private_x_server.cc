@@ -10,14 +10,16 @@
 
 namespace {
 
-// The server's chatter about keyboard maps and fonts would bury the test output.
+// The server's chatter about keyboard maps and fonts would bury the test output. Without
+// -noreset the server resets whenever its last client leaves, and a client that connects during
+// the reset is refused: a test that polls for a window would race the program it waits for.
 [[noreturn]] void ExecServer(int displayFd) {
   int quiet = open("/dev/null", O_WRONLY);
   dup2(quiet, STDOUT_FILENO);
   dup2(quiet, STDERR_FILENO);
   std::string fd = std::to_string(displayFd);
-  execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0", "640x480x24",
-         static_cast<char*>(nullptr));
+  execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-noreset", "-nolisten", "tcp", "-screen", "0",
+         "640x480x24", static_cast<char*>(nullptr));
   _exit(127);
 }
 

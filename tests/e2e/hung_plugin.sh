@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # A reader whose capture never returns: closing the window must end the program, cleanly and
 # every time, with the thread still inside the plug-in. VELMORA_HUNG_RUNS sets the number of
-# runs (default 3; the sanitizer run makes it 200). The time from the close request to the end of
-# the host is printed for each run and summed up at the end; it is a figure, not a check.
+# runs (default 3; 200 make the long run under the sanitizers). The time from the close request
+# to the end of the host is printed for each run and summed up at the end; it is a figure, not a
+# check.
 source "$(dirname "$0")/lib.sh"
 e2e_root
 enable_simulator

@@ -51,7 +51,8 @@ add_entry() {
 start_display() {
   local fifo=$E2E_TMP/displayfd
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -nolisten tcp -screen 0 640x480x24 3>"$fifo" 2>/dev/null &
+  # -noreset: a server that resets when its last client leaves refuses clients meanwhile.
+  Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 640x480x24 3>"$fifo" 2>/dev/null &
   xvfb_pid=$!
   local number
   read -r -t 30 number <"$fifo" || fail "Xvfb did not start"
