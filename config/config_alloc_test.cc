@@ -14,6 +14,7 @@
 #include "config/config_test_util.h"
 #include "tests/fault/fault_alloc.h"
 #include "tests/fault/fault_loop.h"
+#include "tests/fault/open_descriptors.h"
 
 namespace velmora::config {
 namespace {
@@ -120,6 +121,7 @@ TEST_P(ConfigFaultTest, OpenGivesNothingOrAHandleThatReads) {
     bool isDirectory = path == dir_.path();
     SCOPED_TRACE(path);
     size_t points = fault::ForEachFaultPoint(GetParam(), [&](size_t n) {
+      int descriptors = fault::OpenDescriptorCount();
       AllocationFault fault(n, GetParam());
       ConfigHandle* handle = ConfigOpen(path.c_str());
       bool struck = fault.Stop();
@@ -130,6 +132,7 @@ TEST_P(ConfigFaultTest, OpenGivesNothingOrAHandleThatReads) {
       } else {
         EXPECT_TRUE(struck) << "no handle, yet no allocation failed";
       }
+      EXPECT_EQ(fault::OpenDescriptorCount(), descriptors);
       EXPECT_EQ(fault.LiveBlocks(), 0u);
       return struck;
     });
@@ -144,6 +147,7 @@ TEST_P(ConfigFaultTest, OpenGivesNothingOrAHandleThatReads) {
 // reading it, or the rewrite is whole; no temporary file stays either way.
 TEST_P(ConfigFaultTest, RewriteLeavesTheFileAsItWasOrRewritesItWhole) {
   size_t points = fault::ForEachFaultPoint(GetParam(), [&](size_t n) {
+    int descriptors = fault::OpenDescriptorCount();
     Handle handle = Open(dir_.Write("store", kOld, 0640));
     EXPECT_TRUE(handle);
     if (!handle) return false;
@@ -164,6 +168,7 @@ TEST_P(ConfigFaultTest, RewriteLeavesTheFileAsItWasOrRewritesItWhole) {
     EXPECT_EQ(status.st_mode & 07777, 0640u);
     EXPECT_EQ(std::vector<std::string>{"store"}, dir_.Names());
     EXPECT_EQ(ConfigClose(handle.release()), 0);
+    EXPECT_EQ(fault::OpenDescriptorCount(), descriptors);
     EXPECT_EQ(fault.LiveBlocks(), 0u);
     return struck;
   });

@@ -15,6 +15,7 @@
 
 #include "tests/fault/fault_alloc.h"
 #include "tests/fault/fault_loop.h"
+#include "tests/fault/open_descriptors.h"
 #include "units/bio_unit_impl.h"
 #include "units/plugin_catalogue.h"
 #include "units/unit_list.h"
@@ -98,6 +99,7 @@ TEST_P(UnitsFaultTest, CatalogueLeavesWithBadAllocOrListsWhatItCouldOpen) {
   size_t points = fault::ForEachFaultPoint(GetParam(), [&](size_t n) {
     PluginEntryList list;
     bool threw = false;
+    int descriptors = fault::OpenDescriptorCount();
     AllocationFault fault(n, GetParam());
     try {
       PluginCatalogueAt(m_Root.c_str(), list);
@@ -116,6 +118,7 @@ TEST_P(UnitsFaultTest, CatalogueLeavesWithBadAllocOrListsWhatItCouldOpen) {
       EXPECT_GE(found.size() + 1, expected.size());
     }
     PluginEntryList().swap(list);
+    EXPECT_EQ(fault::OpenDescriptorCount(), descriptors);
     EXPECT_EQ(fault.LiveBlocks(), 0u);
     return struck;
   });
@@ -144,6 +147,7 @@ TEST_P(UnitsFaultTest, DiscoveryLeavesWithBadAllocOrGivesWholePlugins) {
     WriteFile(m_TpTrace, "");
     UnitSequence units;
     bool threw = false;
+    int descriptors = fault::OpenDescriptorCount();
     AllocationFault fault(n, GetParam());
     try {
       units = EnumerateUnitsAt(m_Root.c_str());
@@ -177,6 +181,7 @@ TEST_P(UnitsFaultTest, DiscoveryLeavesWithBadAllocOrGivesWholePlugins) {
       EXPECT_EQ(units.size(), 6u);
     }
     UnitSequence().swap(units);
+    EXPECT_EQ(fault::OpenDescriptorCount(), descriptors);
     for (const std::string& library : loadable) EXPECT_FALSE(IsLoaded(library)) << library;
     for (const char* name : {"long texts", "a"}) {
       SCOPED_TRACE(name);

@@ -1,0 +1,189 @@
+#include "tests/fault/syscall_fault.h"
+
+#include <errno.h>
+#include <linux/audit.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <signal.h>
+#include <stddef.h>
+#include <stdint.h>
+#include <string.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
+#include <ucontext.h>
+#include <unistd.h>
+
+#include <vector>
+
+#if defined(__x86_64__)
+
+// The one place from which the handler makes the trapped calls for real. The filter lets a call
+// through when it comes from here (its instruction pointer is just behind this `syscall`), so the
+// handler never traps itself.
+extern "C" long velmora_fault_syscall6(long number, long a1, long a2, long a3, long a4, long a5, long a6);
+extern "C" char velmora_fault_after_syscall[];
+asm(R"(
+  .text
+  .globl velmora_fault_syscall6
+  .type velmora_fault_syscall6, @function
+velmora_fault_syscall6:
+  movq %rdi, %rax
+  movq %rsi, %rdi
+  movq %rdx, %rsi
+  movq %rcx, %rdx
+  movq %r8, %r10
+  movq %r9, %r8
+  movq 8(%rsp), %r9
+  syscall
+  .globl velmora_fault_after_syscall
+velmora_fault_after_syscall:
+  ret
+  .size velmora_fault_syscall6, . - velmora_fault_syscall6
+)");
+
+#endif
+
+namespace velmora::fault {
+
+const int kFileSyscalls[] = {
+    SYS_open,      SYS_openat,     SYS_read,     SYS_write,     SYS_lseek,  SYS_close,
+    SYS_fstat,     SYS_newfstatat, SYS_readlink, SYS_fchown,    SYS_fchmod, SYS_fsync,
+    SYS_fdatasync, SYS_linkat,     SYS_rename,   SYS_renameat2, SYS_unlink, SYS_getrandom,
+};
+const size_t kFileSyscallCount = sizeof(kFileSyscalls) / sizeof(kFileSyscalls[0]);
+
+const char* SyscallName(int number) {
+  switch (number) {
+    case SYS_open:
+      return "open";
+    case SYS_openat:
+      return "openat";
+    case SYS_read:
+      return "read";
+    case SYS_write:
+      return "write";
+    case SYS_lseek:
+      return "lseek";
+    case SYS_close:
+      return "close";
+    case SYS_fstat:
+      return "fstat";
+    case SYS_newfstatat:
+      return "newfstatat";
+    case SYS_readlink:
+      return "readlink";
+    case SYS_fchown:
+      return "fchown";
+    case SYS_fchmod:
+      return "fchmod";
+    case SYS_fsync:
+      return "fsync";
+    case SYS_fdatasync:
+      return "fdatasync";
+    case SYS_linkat:
+      return "linkat";
+    case SYS_rename:
+      return "rename";
+    case SYS_renameat2:
+      return "renameat2";
+    case SYS_unlink:
+      return "unlink";
+    case SYS_getrandom:
+      return "getrandom";
+  }
+  return "?";
+}
+
+#if defined(__x86_64__)
+namespace {
+
+constexpr size_t kLogSize = 4096;
+
+// The handler's state: written before the filter goes in, then only by the handler.
+SyscallAction s_Action;
+size_t s_At;
+int s_Error;
+volatile size_t s_Count;
+int s_Log[kLogSize];
+
+void Kill() {
+  velmora_fault_syscall6(SYS_kill, velmora_fault_syscall6(SYS_getpid, 0, 0, 0, 0, 0, 0), SIGKILL, 0, 0, 0, 0);
+}
+
+void OnTrap(int, siginfo_t* info, void* context) {
+  greg_t* regs = static_cast<ucontext_t*>(context)->uc_mcontext.gregs;
+  int number = info->si_syscall;
+  size_t count = s_Count + 1;
+  s_Count = count;
+  if (count <= kLogSize) s_Log[count - 1] = number;
+  bool chosen = s_Action != SyscallAction::kCount && count == s_At;
+  if (chosen && s_Action == SyscallAction::kFail && number != SYS_close) {
+    regs[REG_RAX] = -s_Error;
+    return;
+  }
+  long result = velmora_fault_syscall6(number, regs[REG_RDI], regs[REG_RSI], regs[REG_RDX], regs[REG_R10],
+                                       regs[REG_R8], regs[REG_R9]);
+  if (chosen && s_Action == SyscallAction::kKill) Kill();
+  regs[REG_RAX] = chosen ? -s_Error : result;
+}
+
+// The filter: calls from the handler's own `syscall` pass, the listed ones trap, the rest pass.
+std::vector<sock_filter> Filter() {
+  uint64_t ip = reinterpret_cast<uint64_t>(velmora_fault_after_syscall);
+  auto low = static_cast<uint32_t>(ip), high = static_cast<uint32_t>(ip >> 32);
+  std::vector<sock_filter> f = {
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AUDIT_ARCH_X86_64, 1, 0),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, instruction_pointer)),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, low, 0, 3),
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, instruction_pointer) + 4),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, high, 0, 1),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+  };
+  for (size_t i = 0; i < kFileSyscallCount; ++i) {
+    // Each test jumps to the trap at the end when it matches.
+    auto toTrap = static_cast<uint8_t>(kFileSyscallCount - i);
+    f.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<uint32_t>(kFileSyscalls[i]), toTrap, 0));
+  }
+  f.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
+  f.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_TRAP));
+  return f;
+}
+
+}  // namespace
+
+bool SyscallFaultSupported() { return prctl(PR_GET_SECCOMP) >= 0; }
+
+bool SyscallFaultInstall(SyscallAction action, size_t at, int error) {
+  s_Action = action;
+  s_At = at;
+  s_Error = error;
+  s_Count = 0;
+  struct sigaction trap = {};
+  trap.sa_sigaction = OnTrap;
+  trap.sa_flags = SA_SIGINFO;
+  sigemptyset(&trap.sa_mask);
+  if (sigaction(SIGSYS, &trap, nullptr) != 0) return false;
+  std::vector<sock_filter> filter = Filter();
+  sock_fprog program = {static_cast<unsigned short>(filter.size()), filter.data()};
+  if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0) return false;
+  return syscall(SYS_seccomp, SECCOMP_SET_MODE_FILTER, 0, &program) == 0;
+}
+
+size_t SyscallFaultCount() { return s_Count; }
+int SyscallFaultNumber(size_t i) { return i >= 1 && i <= kLogSize ? s_Log[i - 1] : -1; }
+bool SyscallFaultStruck() { return s_Action != SyscallAction::kCount && s_Count >= s_At; }
+
+#else
+
+bool SyscallFaultSupported() { return false; }
+bool SyscallFaultInstall(SyscallAction, size_t, int) { return false; }
+size_t SyscallFaultCount() { return 0; }
+int SyscallFaultNumber(size_t) { return -1; }
+bool SyscallFaultStruck() { return false; }
+
+#endif
+
+}  // namespace velmora::fault
