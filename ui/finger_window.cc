@@ -77,5 +77,7 @@ void RunFingerWindow() {
 }
 
 // Called on the worker thread. An idle source is safe to add from there, and one queued before
-// gtk_main starts runs as soon as the loop does, so an early request is not lost.
-void EndFingerWindowLoop() { g_idle_add(QuitMainLoop, nullptr); }
+// gtk_main starts runs as soon as the loop does, so an early request is not lost. It runs at the
+// priority of events rather than of idle work: the capture is over and the window is about to
+// go, so the loop ends without first repainting it.
+void EndFingerWindowLoop() { g_idle_add_full(G_PRIORITY_DEFAULT, QuitMainLoop, nullptr, nullptr); }

@@ -1,8 +1,48 @@
 #include "ui/hand_background.h"
 
+#include <stdint.h>
 #include <stdio.h>
+#include <string.h>
+#include <sys/stat.h>
+
+#include <vector>
+
+#include "ui/bmp_reader.h"
 
 namespace {
+
+// The picture is a few hundred kilobytes; a file far larger is no picture of ours.
+constexpr long kMaxPictureBytes = 64L << 20;
+
+// The bytes of the file, when it is a regular file of at most kMaxPictureBytes.
+bool ReadWholeFile(const char* path, std::vector<uint8_t>* bytes) {
+  FILE* file = fopen(path, "rb");
+  if (!file) return false;
+  struct stat status;
+  bool fits =
+      fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode) && status.st_size <= kMaxPictureBytes;
+  if (fits) {
+    bytes->resize(static_cast<size_t>(status.st_size));
+    fits = fread(bytes->data(), 1, bytes->size(), file) == bytes->size();
+  }
+  fclose(file);
+  return fits;
+}
+
+// The plain BMP that the build draws, read without the toolkit's loaders; null for any other file.
+GdkPixbuf* ReadPlainBmp(const char* path) {
+  std::vector<uint8_t> bytes;
+  BmpPicture bmp;
+  if (!ReadWholeFile(path, &bytes) || !DecodeBmp(bytes.data(), bytes.size(), &bmp)) return nullptr;
+  GdkPixbuf* picture = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, bmp.width, bmp.height);
+  if (!picture) return nullptr;
+  guchar* pixels = gdk_pixbuf_get_pixels(picture);
+  int stride = gdk_pixbuf_get_rowstride(picture);
+  size_t rowBytes = static_cast<size_t>(bmp.width) * 3;
+  for (int32_t y = 0; y < bmp.height; ++y)
+    memcpy(pixels + static_cast<size_t>(y) * stride, &bmp.rgb[y * rowBytes], rowBytes);
+  return picture;
+}
 
 // Feeds the file to the BMP loader; null when it is no readable BMP. Naming the type spares the
 // toolkit its guess at the file's type, which maps the system's whole MIME database into the
@@ -27,8 +67,10 @@ GdkPixbuf* LoadBmp(const char* path) {
   return picture;
 }
 
-// The installed picture is a BMP; a picture of any other type still loads, with the type guessed.
+// The installed picture is a plain BMP; other BMP kinds go to the toolkit's BMP loader, and a
+// picture of any other type still loads, with the type guessed.
 GdkPixbuf* LoadPicture(const char* path) {
+  if (GdkPixbuf* picture = ReadPlainBmp(path)) return picture;
   if (GdkPixbuf* picture = LoadBmp(path)) return picture;
   GError* error = nullptr;
   GdkPixbuf* picture = gdk_pixbuf_new_from_file(path, &error);
