@@ -45,22 +45,27 @@ bool ReadLayout(const uint8_t* data, size_t size, Layout* layout) {
 
 }  // namespace
 
-bool DecodeBmp(const uint8_t* data, size_t size, BmpPicture* picture) {
+bool BmpSize(const uint8_t* data, size_t size, int32_t* width, int32_t* height) {
   Layout layout;
   if (!data || !ReadLayout(data, size, &layout)) return false;
-  std::vector<uint8_t> rgb(static_cast<size_t>(layout.width) * layout.height * 3);
-  uint8_t* out = rgb.data();
+  *width = layout.width;
+  *height = layout.height;
+  return true;
+}
+
+bool DecodeBmp(const uint8_t* data, size_t size, uint8_t* rgb, size_t stride) {
+  Layout layout;
+  if (!data || !ReadLayout(data, size, &layout) || stride < static_cast<size_t>(layout.width) * 3)
+    return false;
   for (int32_t y = 0; y < layout.height; ++y) {
     int32_t fileRow = layout.topDown ? y : layout.height - 1 - y;
     const uint8_t* in = data + layout.pixelOffset + layout.rowSize * fileRow;
+    uint8_t* out = rgb + stride * y;
     for (int32_t x = 0; x < layout.width; ++x, in += layout.bytesPerPixel) {
       *out++ = in[2];  // the file holds blue, green, red
       *out++ = in[1];
       *out++ = in[0];
     }
   }
-  picture->width = layout.width;
-  picture->height = layout.height;
-  picture->rgb.swap(rgb);
   return true;
 }

@@ -9,20 +9,17 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include <vector>
-
 // The largest width or height read; larger pictures are left to the toolkit.
 inline constexpr int32_t kBmpMaxSide = 8192;
 
-struct BmpPicture {
-  int32_t width = 0;
-  int32_t height = 0;
-  std::vector<uint8_t> rgb;  // rows from the top, 3 bytes (red, green, blue) per pixel, no padding
-};
+// The picture's width and height, when `data` (`size` bytes) is a BMP of the plain kind: false for
+// a file of any other kind (compressed, palette, bit fields, another header), one larger than
+// kBmpMaxSide, or one whose pixel rows do not all lie within the bytes.
+bool BmpSize(const uint8_t* data, size_t size, int32_t* width, int32_t* height);
 
-// Decodes the `size` bytes of a BMP file. False, with `picture` unchanged, for a file of any
-// other kind (compressed, palette, bit fields, another header), one larger than kBmpMaxSide, or
-// one whose pixel rows do not all lie within the bytes.
-bool DecodeBmp(const uint8_t* data, size_t size, BmpPicture* picture);
+// Decodes the picture into `rgb`: rows from the top, `stride` bytes apart (at least 3 x width),
+// 3 bytes (red, green, blue) per pixel; `rgb` holds stride x height bytes. False, with nothing
+// written, where BmpSize is false.
+bool DecodeBmp(const uint8_t* data, size_t size, uint8_t* rgb, size_t stride);
 
 #endif  // VELMORA_UI_BMP_READER_H_

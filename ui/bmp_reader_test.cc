@@ -40,7 +40,23 @@ void Put32(std::vector<uint8_t>* bytes, size_t at, uint32_t value) {
   for (int i = 0; i < 4; ++i) (*bytes)[at + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-void ExpectPixel(const BmpPicture& picture, int x, int y, uint8_t r, uint8_t g, uint8_t b) {
+struct Picture {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::vector<uint8_t> rgb;  // rows 3 x width bytes apart
+};
+
+// Both steps as the window takes them; false when either refuses.
+bool Decode(const std::vector<uint8_t>& bytes, Picture* picture) {
+  int32_t width = 0, height = 0;
+  if (!BmpSize(bytes.data(), bytes.size(), &width, &height)) return false;
+  std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
+  if (!DecodeBmp(bytes.data(), bytes.size(), rgb.data(), static_cast<size_t>(width) * 3)) return false;
+  *picture = {width, height, std::move(rgb)};
+  return true;
+}
+
+void ExpectPixel(const Picture& picture, int x, int y, uint8_t r, uint8_t g, uint8_t b) {
   const uint8_t* p = picture.rgb.data() + (static_cast<size_t>(y) * picture.width + x) * 3;
   EXPECT_EQ(p[0], r) << x << "," << y;
   EXPECT_EQ(p[1], g) << x << "," << y;
@@ -53,8 +69,8 @@ void ExpectPixel(const BmpPicture& picture, int x, int y, uint8_t r, uint8_t g, 
 TEST(BmpReaderTest, TheHandPictureReadsAsTheToolkitReadsIt) {
   std::vector<uint8_t> bytes = ReadFile(HANDS_BMP);
   ASSERT_FALSE(bytes.empty());
-  BmpPicture picture;
-  ASSERT_TRUE(DecodeBmp(bytes.data(), bytes.size(), &picture));
+  Picture picture;
+  ASSERT_TRUE(Decode(bytes, &picture));
   GdkPixbuf* reference = gdk_pixbuf_new_from_file(HANDS_BMP, nullptr);
   ASSERT_NE(reference, nullptr);
   ASSERT_EQ(picture.width, gdk_pixbuf_get_width(reference));
@@ -72,8 +88,8 @@ TEST(BmpReaderTest, TheHandPictureReadsAsTheToolkitReadsIt) {
 TEST(BmpReaderTest, RowOrderAndPixelLayouts) {
   std::vector<uint8_t> bytes = WrittenPicture();
   ASSERT_FALSE(bytes.empty());
-  BmpPicture picture;
-  ASSERT_TRUE(DecodeBmp(bytes.data(), bytes.size(), &picture));
+  Picture picture;
+  ASSERT_TRUE(Decode(bytes, &picture));
   EXPECT_EQ(picture.width, 5);
   EXPECT_EQ(picture.height, 3);
   ExpectPixel(picture, 0, 0, 0, 0, 0);
@@ -84,8 +100,8 @@ TEST(BmpReaderTest, RowOrderAndPixelLayouts) {
   // A negative height says that the rows run from the top: the same bytes read upside down.
   std::vector<uint8_t> topDown = bytes;
   Put32(&topDown, 22, static_cast<uint32_t>(-3));
-  BmpPicture flipped;
-  ASSERT_TRUE(DecodeBmp(topDown.data(), topDown.size(), &flipped));
+  Picture flipped;
+  ASSERT_TRUE(Decode(topDown, &flipped));
   ExpectPixel(flipped, 0, 2, 0, 0, 0);
   ExpectPixel(flipped, 4, 0, 224, 112, 14);
 
@@ -93,10 +109,23 @@ TEST(BmpReaderTest, RowOrderAndPixelLayouts) {
   std::vector<uint8_t> wide(bytes.begin(), bytes.begin() + 54);
   wide[28] = 32;
   for (uint8_t i = 0; i < 15; ++i) wide.insert(wide.end(), {i, static_cast<uint8_t>(2 * i), 0xAB, 0xFF});
-  BmpPicture deep;
-  ASSERT_TRUE(DecodeBmp(wide.data(), wide.size(), &deep));
+  Picture deep;
+  ASSERT_TRUE(Decode(wide, &deep));
   ExpectPixel(deep, 0, 2, 0xAB, 0, 0);  // the file's first row is the bottom one
   ExpectPixel(deep, 4, 0, 0xAB, 28, 14);
+
+  // Rows wider than the pixels (a toolkit picture pads them): the padding is left alone, and a
+  // stride too narrow for a row is refused.
+  const size_t stride = 5 * 3 + 2;
+  std::vector<uint8_t> padded(stride * 3, 0xEE);
+  ASSERT_TRUE(DecodeBmp(bytes.data(), bytes.size(), padded.data(), stride));
+  EXPECT_EQ(std::vector<uint8_t>(padded.begin() + stride, padded.begin() + stride + 15),
+            std::vector<uint8_t>(picture.rgb.begin() + 15, picture.rgb.begin() + 30));
+  for (int row = 0; row < 3; ++row) {
+    EXPECT_EQ(padded[row * stride + 15], 0xEE);
+    EXPECT_EQ(padded[row * stride + 16], 0xEE);
+  }
+  EXPECT_FALSE(DecodeBmp(bytes.data(), bytes.size(), padded.data(), 5 * 3 - 1));
 }
 
 // Anything but the plain layout is left to the toolkit, and no cut or odd header makes the
@@ -104,12 +133,15 @@ TEST(BmpReaderTest, RowOrderAndPixelLayouts) {
 TEST(BmpReaderTest, OtherKindsAndDamagedFilesAreRefused) {
   const std::vector<uint8_t> bytes = WrittenPicture();
   ASSERT_GT(bytes.size(), 54u);
-  BmpPicture picture;
+  Picture picture;
   for (size_t size = 0; size < bytes.size(); ++size) {
     std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + size);  // exactly `size` bytes on the heap
-    EXPECT_FALSE(DecodeBmp(cut.data(), cut.size(), &picture)) << size << " bytes";
+    EXPECT_FALSE(Decode(cut, &picture)) << size << " bytes";
   }
-  EXPECT_FALSE(DecodeBmp(nullptr, 0, &picture));
+  int32_t width = 0, height = 0;
+  EXPECT_FALSE(BmpSize(nullptr, 0, &width, &height));
+  uint8_t rgb[3];
+  EXPECT_FALSE(DecodeBmp(nullptr, 0, rgb, 3));
   struct Damage {
     const char* what;
     size_t at;
@@ -138,7 +170,10 @@ TEST(BmpReaderTest, OtherKindsAndDamagedFilesAreRefused) {
     std::vector<uint8_t> damaged = bytes;
     for (int i = 0; i < damage.width; ++i)
       damaged[damage.at + i] = static_cast<uint8_t>(damage.value >> (8 * i));
-    EXPECT_FALSE(DecodeBmp(damaged.data(), damaged.size(), &picture)) << damage.what;
+    EXPECT_FALSE(Decode(damaged, &picture)) << damage.what;
+    // The decoder checks on its own too: a caller may skip BmpSize.
+    std::vector<uint8_t> out(bytes.size() * 3, 0xEE);
+    EXPECT_FALSE(DecodeBmp(damaged.data(), damaged.size(), out.data(), 15)) << damage.what;
+    EXPECT_EQ(out[0], 0xEE) << damage.what;
   }
-  EXPECT_EQ(picture.width, 0) << "a refused file changed the picture";
 }

@@ -1,46 +1,44 @@
 #include "ui/hand_background.h"
 
+#include <fcntl.h>
 #include <stdint.h>
 #include <stdio.h>
-#include <string.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
-
-#include <vector>
+#include <unistd.h>
 
 #include "ui/bmp_reader.h"
 
 namespace {
 
 // The picture is a few hundred kilobytes; a file far larger is no picture of ours.
-constexpr long kMaxPictureBytes = 64L << 20;
+constexpr off_t kMaxPictureBytes = 64L << 20;
 
-// The bytes of the file, when it is a regular file of at most kMaxPictureBytes.
-bool ReadWholeFile(const char* path, std::vector<uint8_t>* bytes) {
-  FILE* file = fopen(path, "rb");
-  if (!file) return false;
-  struct stat status;
-  bool fits =
-      fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode) && status.st_size <= kMaxPictureBytes;
-  if (fits) {
-    bytes->resize(static_cast<size_t>(status.st_size));
-    fits = fread(bytes->data(), 1, bytes->size(), file) == bytes->size();
-  }
-  fclose(file);
-  return fits;
-}
-
-// The plain BMP that the build draws, read without the toolkit's loaders; null for any other file.
+// The plain BMP that the build draws, decoded straight from the mapped file into the picture's
+// pixels, without the toolkit's loaders and without a copy of the file; null for any other file.
+// The file is root's and is replaced by rename, never cut short in place, so the mapping stays
+// whole while it is read.
 GdkPixbuf* ReadPlainBmp(const char* path) {
-  std::vector<uint8_t> bytes;
-  BmpPicture bmp;
-  if (!ReadWholeFile(path, &bytes) || !DecodeBmp(bytes.data(), bytes.size(), &bmp)) return nullptr;
-  GdkPixbuf* picture = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, bmp.width, bmp.height);
-  if (!picture) return nullptr;
-  guchar* pixels = gdk_pixbuf_get_pixels(picture);
-  int stride = gdk_pixbuf_get_rowstride(picture);
-  size_t rowBytes = static_cast<size_t>(bmp.width) * 3;
-  for (int32_t y = 0; y < bmp.height; ++y)
-    memcpy(pixels + static_cast<size_t>(y) * stride, &bmp.rgb[y * rowBytes], rowBytes);
+  int fd = open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat status;
+  bool fits = fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0 &&
+              status.st_size <= kMaxPictureBytes;
+  void* mapped =
+      fits ? mmap(nullptr, static_cast<size_t>(status.st_size), PROT_READ, MAP_PRIVATE, fd, 0) : MAP_FAILED;
+  close(fd);
+  if (mapped == MAP_FAILED) return nullptr;
+  const auto* data = static_cast<const uint8_t*>(mapped);
+  auto size = static_cast<size_t>(status.st_size);
+  int32_t width = 0, height = 0;
+  GdkPixbuf* picture = nullptr;
+  if (BmpSize(data, size, &width, &height))
+    picture = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, width, height);
+  if (picture && !DecodeBmp(data, size, gdk_pixbuf_get_pixels(picture), gdk_pixbuf_get_rowstride(picture))) {
+    g_object_unref(picture);
+    picture = nullptr;
+  }
+  munmap(mapped, size);
   return picture;
 }
 
