@@ -1,46 +1,8 @@
 #include "ui/hand_background.h"
 
-#include <fcntl.h>
-#include <stdint.h>
 #include <stdio.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include "ui/bmp_reader.h"
 
 namespace {
-
-// The picture is a few hundred kilobytes; a file far larger is no picture of ours.
-constexpr off_t kMaxPictureBytes = 64L << 20;
-
-// The plain BMP that the build draws, decoded straight from the mapped file into the picture's
-// pixels, without the toolkit's loaders and without a copy of the file; null for any other file.
-// The file is root's and is replaced by rename, never cut short in place, so the mapping stays
-// whole while it is read.
-GdkPixbuf* ReadPlainBmp(const char* path) {
-  int fd = open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return nullptr;
-  struct stat status;
-  bool fits = fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0 &&
-              status.st_size <= kMaxPictureBytes;
-  void* mapped =
-      fits ? mmap(nullptr, static_cast<size_t>(status.st_size), PROT_READ, MAP_PRIVATE, fd, 0) : MAP_FAILED;
-  close(fd);
-  if (mapped == MAP_FAILED) return nullptr;
-  const auto* data = static_cast<const uint8_t*>(mapped);
-  auto size = static_cast<size_t>(status.st_size);
-  int32_t width = 0, height = 0;
-  GdkPixbuf* picture = nullptr;
-  if (BmpSize(data, size, &width, &height))
-    picture = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, width, height);
-  if (picture && !DecodeBmp(data, size, gdk_pixbuf_get_pixels(picture), gdk_pixbuf_get_rowstride(picture))) {
-    g_object_unref(picture);
-    picture = nullptr;
-  }
-  munmap(mapped, size);
-  return picture;
-}
 
 // Feeds the file to the BMP loader; null when it is no readable BMP. Naming the type spares the
 // toolkit its guess at the file's type, which maps the system's whole MIME database into the
@@ -65,10 +27,8 @@ GdkPixbuf* LoadBmp(const char* path) {
   return picture;
 }
 
-// The installed picture is a plain BMP; other BMP kinds go to the toolkit's BMP loader, and a
-// picture of any other type still loads, with the type guessed.
+// The installed picture is a BMP; a picture of any other type still loads, with the type guessed.
 GdkPixbuf* LoadPicture(const char* path) {
-  if (GdkPixbuf* picture = ReadPlainBmp(path)) return picture;
   if (GdkPixbuf* picture = LoadBmp(path)) return picture;
   GError* error = nullptr;
   GdkPixbuf* picture = gdk_pixbuf_new_from_file(path, &error);
