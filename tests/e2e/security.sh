@@ -29,6 +29,7 @@ chmod 755 "$ETC"
 STATUS=0
 "$SANDBOX" "$ETC" "$LIB" "$VELMORA_TEST_PARENT" --creator-uid "$NOBODY" --enrolled 07 -- \
   setpriv --reuid="$NOBODY" --regid="$NOBODY" --clear-groups "$PROGRAM" >"$OUT" 2>"$ERR" || STATUS=$?
+drop_coverage_noise
 RECORD=$(sed -n 's/^record //p' "$OUT")
 expect_eq "program" "exit 0" "$(grep -E '^(exit|signal) ' "$OUT" | tail -n 1)"
 expect_eq "standard error" "" "$(cat "$ERR")"
