@@ -45,52 +45,29 @@ velmora_fault_after_syscall:
 
 namespace velmora::fault {
 
-const int kFileSyscalls[] = {
-    SYS_open,      SYS_openat,     SYS_read,     SYS_write,     SYS_lseek,  SYS_close,
-    SYS_fstat,     SYS_newfstatat, SYS_readlink, SYS_fchown,    SYS_fchmod, SYS_fsync,
-    SYS_fdatasync, SYS_linkat,     SYS_rename,   SYS_renameat2, SYS_unlink, SYS_getrandom,
+namespace {
+
+// The system calls that a file's replacement makes, from the reading of the old text to the sync
+// of its directory: the ones that the filter traps, with their names for messages.
+struct Trapped {
+  int number;
+  const char* name;
 };
-const size_t kFileSyscallCount = sizeof(kFileSyscalls) / sizeof(kFileSyscalls[0]);
+const Trapped kTrapped[] = {
+    {SYS_open, "open"},           {SYS_openat, "openat"},         {SYS_read, "read"},
+    {SYS_write, "write"},         {SYS_lseek, "lseek"},           {SYS_close, "close"},
+    {SYS_fstat, "fstat"},         {SYS_newfstatat, "newfstatat"}, {SYS_readlink, "readlink"},
+    {SYS_fchown, "fchown"},       {SYS_fchmod, "fchmod"},         {SYS_fsync, "fsync"},
+    {SYS_fdatasync, "fdatasync"}, {SYS_linkat, "linkat"},         {SYS_rename, "rename"},
+    {SYS_renameat2, "renameat2"}, {SYS_unlink, "unlink"},         {SYS_getrandom, "getrandom"},
+};
+constexpr size_t kTrappedCount = sizeof(kTrapped) / sizeof(kTrapped[0]);
+
+}  // namespace
 
 const char* SyscallName(int number) {
-  switch (number) {
-    case SYS_open:
-      return "open";
-    case SYS_openat:
-      return "openat";
-    case SYS_read:
-      return "read";
-    case SYS_write:
-      return "write";
-    case SYS_lseek:
-      return "lseek";
-    case SYS_close:
-      return "close";
-    case SYS_fstat:
-      return "fstat";
-    case SYS_newfstatat:
-      return "newfstatat";
-    case SYS_readlink:
-      return "readlink";
-    case SYS_fchown:
-      return "fchown";
-    case SYS_fchmod:
-      return "fchmod";
-    case SYS_fsync:
-      return "fsync";
-    case SYS_fdatasync:
-      return "fdatasync";
-    case SYS_linkat:
-      return "linkat";
-    case SYS_rename:
-      return "rename";
-    case SYS_renameat2:
-      return "renameat2";
-    case SYS_unlink:
-      return "unlink";
-    case SYS_getrandom:
-      return "getrandom";
-  }
+  for (const Trapped& call : kTrapped)
+    if (call.number == number) return call.name;
   return "?";
 }
 
@@ -142,10 +119,10 @@ std::vector<sock_filter> Filter() {
       BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
       BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
   };
-  for (size_t i = 0; i < kFileSyscallCount; ++i) {
+  for (size_t i = 0; i < kTrappedCount; ++i) {
     // Each test jumps to the trap at the end when it matches.
-    auto toTrap = static_cast<uint8_t>(kFileSyscallCount - i);
-    f.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<uint32_t>(kFileSyscalls[i]), toTrap, 0));
+    auto toTrap = static_cast<uint8_t>(kTrappedCount - i);
+    f.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<uint32_t>(kTrapped[i].number), toTrap, 0));
   }
   f.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
   f.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_TRAP));

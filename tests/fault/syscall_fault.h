@@ -19,11 +19,6 @@ enum class SyscallAction {
   kKill,   // the call is made and the process is killed with SIGKILL right after it
 };
 
-// The system calls that a file's replacement makes, from the reading of the old text to the sync
-// of its directory; the ones that SyscallFaultInstall traps.
-extern const int kFileSyscalls[];
-extern const size_t kFileSyscallCount;
-
 // False where seccomp filters cannot work (another architecture, a kernel without them).
 bool SyscallFaultSupported();
 
@@ -39,7 +34,7 @@ int SyscallFaultNumber(size_t i);
 // Whether the chosen call has been reached.
 bool SyscallFaultStruck();
 
-// The name of a system-call number of kFileSyscalls, for messages ("openat").
+// The name of a trapped system call, for messages ("openat"); "?" for any other number.
 const char* SyscallName(int number);
 
 }  // namespace velmora::fault
