@@ -91,8 +91,9 @@ int CaptureController::Run() {
   bool workerSettled = CaptureWorkerSettle();
   WriteResult(record, unitCount);
   if (!workerSettled) {
-    // The worker is still inside the plug-in: leave without static destructors, so its library
-    // stays loaded under it.
+    // The worker is still inside the plug-in. Every way out keeps its library mapped (the units'
+    // exit-time close), but this one also spares the library's own destructors, which exit()
+    // would run under the call, and ends the log with the result.
     fflush(stdout);
     _exit(0);
   }

@@ -1,6 +1,9 @@
 #include "ui/finger_window.h"
 
+#include <glib-unix.h>
+#include <stdio.h>
 #include <stdlib.h>
+#include <sys/eventfd.h>
 
 #include "capture/capture_state.h"
 #include "capture/capture_worker.h"
@@ -19,9 +22,31 @@ void OnWindowDestroy(GtkWidget* /*window*/, gpointer /*data*/) {
   if (BioUnit* unit = UnitListFirst()) unit->Disconnect();
 }
 
-gboolean QuitMainLoop(gpointer /*data*/) {
-  gtk_main_quit();
-  return FALSE;
+// The worker's requests to end the loop: an eventfd that a source of the main thread watches.
+// Only the counter crosses threads, never an object of the toolkit, and the write on one side and
+// the read on the other order the two threads for any observer, the thread sanitizer included.
+int g_EndLoopFd = -1;
+
+gboolean OnEndLoopRequest(gint fd, GIOCondition /*condition*/, gpointer /*data*/) {
+  eventfd_t requests;
+  if (eventfd_read(fd, &requests) == 0) gtk_main_quit();
+  return G_SOURCE_CONTINUE;
+}
+
+// Made once, on the main thread, before any worker can ask. A request written before the loop
+// runs is seen as soon as it does. The source runs at the priority of events rather than of idle
+// work: the capture is over and the window is about to go, so the loop ends without first
+// repainting it.
+bool WatchEndLoopRequests() {
+  if (g_EndLoopFd != -1) return true;
+  int fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  if (fd == -1) {
+    perror("eventfd");
+    return false;
+  }
+  g_unix_fd_add_full(G_PRIORITY_DEFAULT, fd, G_IO_IN, OnEndLoopRequest, nullptr, nullptr);
+  g_EndLoopFd = fd;
+  return true;
 }
 
 void CreateWindow(FingerWindow* table) {
@@ -62,6 +87,7 @@ bool BuildFingerWindow(FingerWindow** widgets, const char* picturePath) {
   // The window has no tooltips. With them on, the first pointer event over the window builds the
   // toolkit's tooltip window, which costs about as much as the ten finger buttons.
   g_object_set(gtk_settings_get_default(), "gtk-enable-tooltips", FALSE, nullptr);
+  WatchEndLoopRequests();
   CreateWindow(table);
   InstallHandBackground(table->window, picturePath);
   CreateFingerButtons(table);
@@ -71,13 +97,14 @@ bool BuildFingerWindow(FingerWindow** widgets, const char* picturePath) {
 }
 
 void RunFingerWindow() {
-  if (long units = UnitListCount(); units > 0)
+  // A worker that could not end the loop is not started: the window then runs without one.
+  if (long units = UnitListCount(); units > 0 && WatchEndLoopRequests())
     StartCaptureWorker(static_cast<int32_t>(units), EndFingerWindowLoop);
   gtk_main();
 }
 
-// Called on the worker thread. An idle source is safe to add from there, and one queued before
-// gtk_main starts runs as soon as the loop does, so an early request is not lost. It runs at the
-// priority of events rather than of idle work: the capture is over and the window is about to
-// go, so the loop ends without first repainting it.
-void EndFingerWindowLoop() { g_idle_add_full(G_PRIORITY_DEFAULT, QuitMainLoop, nullptr, nullptr); }
+// Called on the worker thread; writing to the eventfd is safe there. A failed write can only mean
+// a full counter, which holds a request already.
+void EndFingerWindowLoop() {
+  if (g_EndLoopFd != -1) eventfd_write(g_EndLoopFd, 1);
+}

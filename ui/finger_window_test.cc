@@ -13,6 +13,7 @@
 #include "capture/finger_names.h"
 #include "config/scoped_temp_dir.h"
 #include "ui/private_x_server.h"
+#include "units/plugin_units.h"
 #include "units/unit_list.h"
 
 namespace {
@@ -328,6 +329,29 @@ TEST_F(FingerWindowTest, ClosingTheWindowEndsTheLoopAndKeepsTheChoice) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");  // the dying buttons report nothing
   EXPECT_EQ(m_Window, nullptr);
   EXPECT_EQ(TheCaptureState().SelectedFinger(), 9);
+}
+
+TEST_F(FingerWindowTest, ClosingTheWindowDisconnectsTheFirstUnitOnlyOnceBeforeTheLoopReturns) {
+  velmora::config::ScopedTempDir dir;
+  std::string trace = dir.Path("trace");
+  setenv("VELMORA_TP_TRACE", trace.c_str(), 1);
+  UnitSequence units;
+  ASSERT_EQ(EnumeratePluginUnits(BindPlugin(FPXTEST_A_SO), units), 0);
+  ASSERT_EQ(units.size(), 2u);
+  InstallUnitList(std::move(units));
+  Build({4});
+  g_idle_add(DestroyWindow, m_Window);
+  // The loop alone, as RunFingerWindow runs it but without a worker, so that every disconnect
+  // comes from the window.
+  gtk_main();
+  std::string calls = dir.Read(trace);
+  InstallUnitList({});
+  unsetenv("VELMORA_TP_TRACE");
+  EXPECT_EQ(m_Window, nullptr);
+  EXPECT_EQ(calls.find("a FpxDisconnect 2"), std::string::npos) << calls;
+  size_t first = calls.find("a FpxDisconnect 1\n");
+  ASSERT_NE(first, std::string::npos) << calls;
+  EXPECT_EQ(calls.find("a FpxDisconnect 1\n", first + 1), std::string::npos) << calls;
 }
 
 }  // namespace

@@ -40,22 +40,46 @@ int32_t BioUnitImpl::GetValue2() const { return m_Value2; }
 int32_t BioUnitImpl::GetValue3() const { return m_Value3; }
 int32_t BioUnitImpl::GetValue4() const { return m_Value4; }
 
-int32_t BioUnitImpl::Connect(int32_t v1, int32_t v2, int32_t v3) {
-  return m_Params->FpxConnect(m_UnitId, v1, v2, v3);
+namespace {
+
+// Runs one entry-point call through the plug-in's call gate, so that the library is not unloaded
+// under it as the process ends; once the gate is closed the call does not enter at all.
+template <typename Call>
+int32_t ThroughGate(PluginParams& params, Call call) {
+  if (!params.calls.Enter()) return kPluginClosedStatus;
+  int32_t result = call(params);
+  params.calls.Leave();
+  return result;
 }
 
-int32_t BioUnitImpl::Disconnect() { return m_Params->FpxDisconnect(m_UnitId); }
+}  // namespace
 
-int32_t BioUnitImpl::Cancel() { return m_Params->FpxCancel(m_UnitId); }
+int32_t BioUnitImpl::Connect(int32_t v1, int32_t v2, int32_t v3) {
+  return ThroughGate(*m_Params, [&](PluginParams& p) { return p.FpxConnect(m_UnitId, v1, v2, v3); });
+}
+
+int32_t BioUnitImpl::Disconnect() {
+  return ThroughGate(*m_Params, [&](PluginParams& p) { return p.FpxDisconnect(m_UnitId); });
+}
+
+int32_t BioUnitImpl::Cancel() {
+  return ThroughGate(*m_Params, [&](PluginParams& p) { return p.FpxCancel(m_UnitId); });
+}
 
 int32_t BioUnitImpl::SensorCaptureSample(int32_t v1, int32_t v2, unsigned char** sample, int32_t* sampleSize,
                                          int32_t* reserved) {
-  return m_Params->FpxSensorCaptureSample(m_UnitId, v1, v2, sample, sampleSize, reserved);
+  return ThroughGate(*m_Params, [&](PluginParams& p) {
+    return p.FpxSensorCaptureSample(m_UnitId, v1, v2, sample, sampleSize, reserved);
+  });
 }
 
 int32_t BioUnitImpl::ExtractSample(int32_t v1, int32_t v2, int32_t v3, int32_t v4, int32_t v5, int32_t v6,
                                    int32_t v7, int32_t v8) {
-  return m_Params->FpxExtractSample(m_UnitId, v1, v2, v3, v4, v5, v6, v7, v8);
+  return ThroughGate(*m_Params, [&](PluginParams& p) {
+    return p.FpxExtractSample(m_UnitId, v1, v2, v3, v4, v5, v6, v7, v8);
+  });
 }
 
-int32_t BioUnitImpl::Free(void* memory) { return m_Params->FpxFree(memory); }
+int32_t BioUnitImpl::Free(void* memory) {
+  return ThroughGate(*m_Params, [&](PluginParams& p) { return p.FpxFree(memory); });
+}

@@ -3,6 +3,9 @@
 // Each unit holds a shared reference to the PluginParams of the plug-in that reported it, so the
 // library stays loaded while the unit lives. Operations forward to the plug-in's entry points with
 // the unit id first and return their results unchanged; nothing is checked, logged or locked.
+// Each forwarded call is counted on the plug-in's call gate (plugin_call_gate.h): once the process
+// has begun to end and closed that gate, the operations give kPluginClosedStatus without calling
+// the plug-in.
 //
 // Thread rules: as BioUnit; the getters read members fixed at construction.
 #ifndef VELMORA_UNITS_BIO_UNIT_IMPL_H_
@@ -13,6 +16,9 @@
 
 #include "units/bio_unit.h"
 #include "units/plugin_binding.h"
+
+// The status of an operation that did not reach the plug-in because its library has been closed.
+constexpr int32_t kPluginClosedStatus = -1;
 
 class BioUnitImpl : public BioUnit {
  public:
@@ -39,6 +45,9 @@ class BioUnitImpl : public BioUnit {
 
   // The id the plug-in gave this unit.
   uint32_t UnitId() const { return m_UnitId; }
+
+  // The plug-in library that reported this unit.
+  const std::shared_ptr<PluginParams>& Params() const { return m_Params; }
 
  private:
   // Copies `text` (when not null) and hands it back to the plug-in, also when the copy throws.

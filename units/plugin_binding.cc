@@ -50,6 +50,10 @@ PluginParams::~PluginParams() {
   if (handle != nullptr) LibraryUnload(&handle);
 }
 
+void PluginParams::CloseAtExit() {
+  if (calls.Close() && handle != nullptr) LibraryUnload(&handle);
+}
+
 int LibraryLoad(void** handle, const char* path) {
   *handle = nullptr;
   *handle = dlopen(path, RTLD_NOW);

@@ -5,13 +5,15 @@
 // -1 for failure and, like BindPlugin, print nothing and fetch no loader error text.
 //
 // Thread rules: binding runs on the main thread before any other thread exists. The bound entry
-// points are then called from several threads without a lock; reference counts are atomic.
+// points are then called from several threads without a lock; reference counts and the call gate
+// are atomic.
 #ifndef VELMORA_UNITS_PLUGIN_BINDING_H_
 #define VELMORA_UNITS_PLUGIN_BINDING_H_
 
 #include <memory>
 #include <string>
 
+#include "units/plugin_call_gate.h"
 #include "velmora/fpx_plugin.h"
 
 // One loaded plug-in library. Fields are null until bound.
@@ -22,6 +24,11 @@ struct PluginParams {
   // Unloads the library when one is loaded; a failing unload is ignored.
   ~PluginParams();
 
+  // As the process ends: closes `calls` and unloads the library unless one of its entry points is
+  // running, in which case the library stays loaded until the process is gone. Either way no
+  // later call enters it.
+  void CloseAtExit();
+
   void* handle = nullptr;
   FpxEnumUnitsFn FpxEnumUnits = nullptr;
   FpxGetInfoFn FpxGetInfo = nullptr;
@@ -31,6 +38,8 @@ struct PluginParams {
   FpxSensorCaptureSampleFn FpxSensorCaptureSample = nullptr;
   FpxExtractSampleFn FpxExtractSample = nullptr;
   FpxFreeFn FpxFree = nullptr;
+  // The entry-point calls that units forward (bio_unit_impl.h) pass through here.
+  PluginCallGate calls;
 };
 
 // Opens `path` with RTLD_NOW (symbols stay local) into *handle. 0 when *handle is not null.

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "tests/plugins/tp_long_symbol.h"
 #include "units/units_test_support.h"
 
 namespace {
@@ -57,6 +58,34 @@ TEST(BindPluginTest, BindsTheUnderscoreFormWhenBothExist) {
   std::shared_ptr<PluginParams> params = BindPlugin(FPXTEST_BOTH_CONNECT_SO);
   ASSERT_NE(params, nullptr);
   EXPECT_EQ(params->FpxConnect(1, 4, 5, 6), 2456);
+}
+
+TEST(LibraryTest, ResolveFallsBackToTheWholePlainNameWhenTheUnderscoreFormIsCut) {
+  void* handle = nullptr;
+  ASSERT_EQ(LibraryLoad(&handle, FPXTEST_LONG_SYMBOL_SO), 0);
+  void* field = nullptr;
+  EXPECT_EQ(LibraryResolve(&handle, &field, TP_LONG_SYMBOL_NAME), 0);
+  ASSERT_NE(field, nullptr);
+  EXPECT_EQ(field, dlsym(handle, TP_LONG_SYMBOL_NAME));
+  EXPECT_EQ(reinterpret_cast<int32_t (*)()>(field)(), 300);
+  EXPECT_EQ(LibraryUnload(&handle), 0);
+}
+
+TEST(LibraryTest, ALibraryWithAnUnresolvableSymbolIsRefusedAtLoad) {
+  void* handle = reinterpret_cast<void*>(1);
+  EXPECT_EQ(LibraryLoad(&handle, FPXTEST_UNRESOLVED_SO), -1);
+  EXPECT_EQ(handle, nullptr);
+  std::string why;
+  EXPECT_EQ(BindPluginExplained(FPXTEST_UNRESOLVED_SO, &why), nullptr);
+  EXPECT_NE(why.find("TpDefinedNowhere"), std::string::npos) << why;
+  EXPECT_FALSE(IsLoaded(FPXTEST_UNRESOLVED_SO));
+}
+
+TEST(BindPluginTest, EveryEntryPointIsLookedUpWhenTheFirstIsMissing) {
+  std::string why;
+  EXPECT_EQ(BindPluginExplained(FPXTEST_NO_ENUM_SO, &why), nullptr);
+  EXPECT_EQ(why, "entry points not found: FpxEnumUnits, FpxFree");
+  EXPECT_FALSE(IsLoaded(FPXTEST_NO_ENUM_SO));
 }
 
 TEST(BindPluginTest, MissingEntryPointUnloadsTheLibrary) {

@@ -65,6 +65,18 @@ TEST(PluginCatalogueTest, SkipsIncompleteEntries) {
   EXPECT_EQ(list[0].typeFlags, 0);  // no number reads as 0
 }
 
+TEST(PluginCatalogueTest, ALongNameIsCutTo255Characters) {
+  ScopedTempDir dir;
+  std::string root = MakeRoot(dir.path());
+  std::string name = "/" + std::string(299, 'n');
+  WriteEntry(root, "long", name, 1);
+  PluginEntryList list;
+  PluginCatalogueAt(root.c_str(), list);
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_EQ(list[0].libraryPath, name.substr(0, 255));
+  EXPECT_EQ(list[0].typeFlags, 1);
+}
+
 TEST(PluginCatalogueTest, ScanningTwiceGivesTheSameList) {
   ScopedTempDir dir;
   std::string root = MakeRoot(dir.path());

@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <stdio.h>
 
+#include "units/bio_unit_impl.h"
 #include "units/plugin_catalogue.h"
 #include "units/plugin_trust.h"
 #include "units/plugin_units.h"
@@ -50,13 +51,34 @@ UnitSequence EnumerateUnitsAt(const char* root) {
 
 UnitSequence EnumerateUnits() { return EnumerateUnitsAt(kPluginCatalogueRoot); }
 
-UnitSequence UnitList;
+namespace {
+
+// The library of units[index] when no later unit shares it, else null.
+PluginParams* LibraryLastUsedAt(const UnitSequence& units, size_t index) {
+  const auto* unit = dynamic_cast<const BioUnitImpl*>(units[index].get());
+  if (unit == nullptr) return nullptr;
+  for (size_t later = index + 1; later < units.size(); ++later) {
+    const auto* other = dynamic_cast<const BioUnitImpl*>(units[later].get());
+    if (other != nullptr && other->Params() == unit->Params()) return nullptr;
+  }
+  return unit->Params().get();
+}
+
+}  // namespace
+
+void CloseUnitsAtExit(const UnitSequence& units) {
+  for (size_t i = 0; i < units.size(); ++i)
+    if (PluginParams* library = LibraryLastUsedAt(units, i)) library->CloseAtExit();
+}
+
+UnitSequence& UnitList = *new UnitSequence;
 
 namespace {
 
-// Constructed after UnitList, so destroyed before it at exit: it empties the list in order.
+// Registered at static initialisation, so it runs at exit whether main returns or anything calls
+// exit(); it unloads no library under a running call and frees no unit another thread may hold.
 struct UnitListRelease {
-  ~UnitListRelease() { ReleaseInOrder(UnitList); }
+  ~UnitListRelease() { CloseUnitsAtExit(UnitList); }
 } unitListRelease;
 
 }  // namespace

@@ -27,9 +27,17 @@ UnitSequence EnumerateUnits();
 // As EnumerateUnits, over another configuration root (tests, velmora-units).
 UnitSequence EnumerateUnitsAt(const char* root);
 
-// The process-wide list: empty at start, destroyed at process exit (releasing its units first to
-// last, which unloads each library with its last unit).
-extern UnitSequence UnitList;
+// The process-wide list: empty at start. At process exit, however the process ends, its
+// libraries are closed by CloseUnitsAtExit. Its storage and units are never destroyed: a thread
+// that the process outran may still hold the first unit.
+extern UnitSequence& UnitList;
+
+// As the process ends: closes the library of each unit once its last unit in `units` is reached,
+// first to last, so libraries go in the order of their last units. An idle library is unloaded;
+// one that is inside an entry point stays loaded until the process is gone. Either way the
+// library's units give kPluginClosedStatus from then on instead of calling it. The units
+// themselves stay valid.
+void CloseUnitsAtExit(const UnitSequence& units);
 
 // Makes `units` the content of UnitList, then releases what it held before, first to last.
 void InstallUnitList(UnitSequence units);

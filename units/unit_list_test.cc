@@ -1,8 +1,13 @@
 #include "units/unit_list.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <stdexcept>
+#include <thread>
 
 #include "units/bio_unit_impl.h"
 #include "units/units_test_support.h"
@@ -175,6 +180,127 @@ TEST_F(UnitListTest, OneLibraryNamedTwiceGivesItsUnitsTwice) {
   EXPECT_TRUE(IsLoaded(FPXTEST_B_SO));
   found.clear();
   EXPECT_FALSE(IsLoaded(FPXTEST_B_SO));
+}
+
+// The busy plug-in's capture spins in its own code until the plug-in is disconnected. The units'
+// way in may be closed by then, so the test disconnects through the library itself.
+class BusyCapture {
+ public:
+  explicit BusyCapture(BioUnit& unit) : m_Thread([this, &unit] { Capture(unit); }) {}
+  ~BusyCapture() { Stop(); }
+
+  // Waits until the capture has been counted as running on `params`.
+  static void AwaitRunning(const PluginParams& params) {
+    while (params.calls.Running() == 0) std::this_thread::yield();
+  }
+
+  // Ends the spinning capture and waits for it; the status it returned.
+  int32_t Stop() {
+    if (!m_Thread.joinable()) return m_Result;
+    void* handle = dlopen(FPXTEST_BUSY_SO, RTLD_NOW | RTLD_NOLOAD);
+    if (handle) reinterpret_cast<FpxDisconnectFn>(dlsym(handle, "FpxDisconnect"))(0);
+    m_Thread.join();
+    if (handle) dlclose(handle);
+    return m_Result;
+  }
+
+ private:
+  void Capture(BioUnit& unit) {
+    unsigned char* sample = nullptr;
+    int32_t size = 0;
+    int32_t scratch = 0;
+    m_Result = unit.SensorCaptureSample(2, 1, &sample, &size, &scratch);
+  }
+
+  int32_t m_Result = 0;
+  std::thread m_Thread;
+};
+
+const PluginParams& ParamsOf(const std::shared_ptr<BioUnit>& unit) {
+  return *dynamic_cast<BioUnitImpl&>(*unit).Params();
+}
+
+bool Contains(const Lines& lines, const std::string& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+TEST_F(UnitListTest, ClosingAtExitUnloadsIdleLibrariesInTheOrderOfTheirLastUnits) {
+  WriteEntriesInOrder(m_Root, {FPXTEST_A_SO, FPXTEST_B_SO});
+  UnitSequence found = EnumerateUnitsAt(m_Root.c_str());
+  ASSERT_EQ(found.size(), 3u);
+  std::swap(found[1], found[2]);  // a1, b1, a2: b's last unit now comes before a's
+  CloseUnitsAtExit(found);
+  Lines trace = ReadLines(m_TpTrace);
+  ASSERT_GE(trace.size(), 2u);
+  EXPECT_EQ(trace[trace.size() - 2], "b unload");
+  EXPECT_EQ(trace.back(), "a unload");
+  EXPECT_FALSE(IsLoaded(FPXTEST_A_SO));
+  EXPECT_FALSE(IsLoaded(FPXTEST_B_SO));
+  // The units stay usable objects, and no call reaches the unloaded libraries.
+  EXPECT_EQ(found[0]->GetText1(), "a reader");
+  EXPECT_EQ(found[0]->Connect(1, 2, 3), kPluginClosedStatus);
+  EXPECT_EQ(found[1]->Disconnect(), kPluginClosedStatus);
+  EXPECT_EQ(ReadLines(m_TpTrace).size(), trace.size());
+}
+
+TEST_F(UnitListTest, ClosingAtExitKeepsALibraryInsideACallAndLetsNoNewCallIn) {
+  WriteEntry(m_Root, "busy", FPXTEST_BUSY_SO, 1);
+  UnitSequence found = EnumerateUnitsAt(m_Root.c_str());
+  ASSERT_EQ(found.size(), 2u);
+  BusyCapture capture(*found[0]);
+  BusyCapture::AwaitRunning(ParamsOf(found[0]));
+  CloseUnitsAtExit(found);
+  EXPECT_TRUE(IsLoaded(FPXTEST_BUSY_SO));
+  EXPECT_EQ(found[1]->Disconnect(), kPluginClosedStatus);
+  EXPECT_EQ(capture.Stop(), 1);
+  // The call that ran has left, and the library still stays for the rest of the process.
+  EXPECT_EQ(found[0]->Connect(0, 0, 0), kPluginClosedStatus);
+  EXPECT_TRUE(IsLoaded(FPXTEST_BUSY_SO));
+  Lines trace = ReadLines(m_TpTrace);
+  EXPECT_TRUE(Contains(trace, "busy FpxSensorCaptureSample 1"));
+  EXPECT_FALSE(Contains(trace, "busy FpxDisconnect 2"));
+  EXPECT_FALSE(Contains(trace, "busy FpxConnect 1"));
+  EXPECT_FALSE(Contains(trace, "busy unload"));
+}
+
+// Runs `body` in a forked child that then calls exit(0); gives the child's wait status.
+template <typename Body>
+int ExitInChild(Body body) {
+  fflush(stdout);  // the child's exit must not write the parent's buffered lines again
+  pid_t child = fork();
+  if (child == 0) {
+    body();
+    exit(0);
+  }
+  int status = -1;
+  waitpid(child, &status, 0);
+  return status;
+}
+
+TEST_F(UnitListTest, AtProcessExitEachLibraryIsUnloadedWithItsLastUnit) {
+  WriteEntriesInOrder(m_Root, {FPXTEST_A_SO, FPXTEST_B_SO});
+  int status = ExitInChild([&] { InstallUnitList(EnumerateUnitsAt(m_Root.c_str())); });
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  Lines trace = ReadLines(m_TpTrace);
+  ASSERT_GE(trace.size(), 2u);
+  EXPECT_EQ(trace[trace.size() - 2], "a unload");
+  EXPECT_EQ(trace.back(), "b unload");
+}
+
+TEST_F(UnitListTest, AProcessThatExitsDuringABusyCaptureEndsCleanly) {
+  WriteEntry(m_Root, "busy", FPXTEST_BUSY_SO, 1);
+  int status = ExitInChild([&] {
+    InstallUnitList(EnumerateUnitsAt(m_Root.c_str()));
+    if (UnitListCount() != 2) _exit(3);
+    std::thread([] {
+      unsigned char* sample = nullptr;
+      int32_t size = 0, scratch = 0;
+      UnitListFirst()->SensorCaptureSample(2, 1, &sample, &size, &scratch);
+    }).detach();
+    BusyCapture::AwaitRunning(ParamsOf(UnitList.front()));
+  });
+  EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 }  // namespace

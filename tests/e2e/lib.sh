@@ -50,6 +50,7 @@ add_entry() {
 # start_display: a private Xvfb, found through -displayfd so that parallel tests never collide.
 start_display() {
   local fifo=$E2E_TMP/displayfd
+  rm -f "$fifo"
   mkfifo "$fifo"
   # -noreset: a server that resets when its last client leaves refuses clients meanwhile.
   Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 640x480x24 3>"$fifo" 2>/dev/null &
@@ -129,6 +130,27 @@ run_parent() {
   drop_coverage_noise
   RECORD=$(sed -n 's/^record //p' "$OUT")
   PROGRAM_STATUS=$(grep -E '^(exit|signal) ' "$OUT" | tail -n 1)
+}
+
+# start_parent ARGS... --: as run_parent, in the background; finish with wait_parent.
+start_parent() {
+  OUT=$E2E_TMP/out ERR=$E2E_TMP/err
+  "$SANDBOX" "$ETC" "$LIB" "$VELMORA_TEST_PARENT" "$@" -- "$PROGRAM" >"$OUT" 2>"$ERR" &
+  parent_pid=$!
+}
+wait_parent() {
+  STATUS=0
+  wait "$parent_pid" || STATUS=$?
+  drop_coverage_noise
+  RECORD=$(sed -n 's/^record //p' "$OUT")
+  PROGRAM_STATUS=$(grep -E '^(exit|signal) ' "$OUT" | tail -n 1)
+}
+
+# stop_display: kills the private Xvfb under whatever is connected to it, as a lost display.
+stop_display() {
+  kill -KILL "$xvfb_pid"
+  wait "$xvfb_pid" 2>/dev/null || true
+  xvfb_pid=
 }
 
 # wait_for_line TEXT: waits until the output holds that line (the program is still running).

@@ -10,6 +10,11 @@
  *   TP_NULL_IDS         FpxEnumUnits reports TP_COUNT ids but leaves the list null
  *   TP_FAIL_GETINFO     FpxGetInfo fails
  *   TP_NULL_TEXTS       FpxGetInfo gives no texts
+ *   TP_NO_ENUM          FpxEnumUnits is not exported at all
+ *   TP_BUSY_CAPTURE     FpxSensorCaptureSample spins in the library's own code until FpxDisconnect
+ *                       (from any thread) and then fails, as a driver polling its device does
+ *   TP_UNRESOLVED       the library needs a symbol that nothing defines
+ *   TP_LONG_SYMBOL      exports TpLongSymbol as a 300-character name (tp_long_symbol.h)
  *
  * When VELMORA_TP_TRACE names a file, each call, the load and the unload append "<name> <call>".
  * All memory handed out is static, so FpxFree only names what it was given.
@@ -82,6 +87,7 @@ static void Trace(const char* call, long value, int withValue) {
 __attribute__((constructor)) static void Loaded(void) { Trace("load", 0, 0); }
 __attribute__((destructor)) static void Unloaded(void) { Trace("unload", 0, 0); }
 
+#ifndef TP_NO_ENUM
 FPX_EXPORT int32_t TP_ENUM_UNITS(uint32_t** unitIds, uint32_t* count) {
   Trace("FpxEnumUnits", 0, 0);
 #ifdef TP_NULL_IDS
@@ -92,6 +98,7 @@ FPX_EXPORT int32_t TP_ENUM_UNITS(uint32_t** unitIds, uint32_t* count) {
   *count = TP_COUNT;
   return 0;
 }
+#endif
 
 FPX_EXPORT int32_t TP_GET_INFO(uint32_t unitId, UnitInfo* info) {
   Trace("FpxGetInfo", unitId, 1);
@@ -111,9 +118,13 @@ FPX_EXPORT int32_t TP_GET_INFO(uint32_t unitId, UnitInfo* info) {
   return 0;
 }
 
+/* Set by a disconnect, cleared by a connect; the busy capture watches it. */
+static int gDisconnected;
+
 /* The result names the form that was called and carries the three values in order. */
 static int32_t Connect(int32_t form, uint32_t unitId, int32_t v1, int32_t v2, int32_t v3) {
   Trace("FpxConnect", unitId, 1);
+  __atomic_store_n(&gDisconnected, 0, __ATOMIC_RELEASE);
   return form + v1 * 100 + v2 * 10 + v3;
 }
 
@@ -128,12 +139,22 @@ FPX_EXPORT int32_t FpxConnect(uint32_t unitId, int32_t v1, int32_t v2, int32_t v
 }
 #endif
 
-FPX_EXPORT int32_t TP_DISCONNECT(uint32_t unitId) { return (int32_t)unitId + 100; }
+FPX_EXPORT int32_t TP_DISCONNECT(uint32_t unitId) {
+  Trace("FpxDisconnect", unitId, 1);
+  __atomic_store_n(&gDisconnected, 1, __ATOMIC_RELEASE);
+  return (int32_t)unitId + 100;
+}
 FPX_EXPORT int32_t TP_CANCEL(uint32_t unitId) { return (int32_t)unitId + 200; }
 
 FPX_EXPORT int32_t TP_CAPTURE(uint32_t unitId, int32_t v1, int32_t v2, unsigned char** sample,
                               int32_t* sampleSize, int32_t* reserved) {
   static unsigned char bytes[] = "tp";
+#ifdef TP_BUSY_CAPTURE
+  Trace("FpxSensorCaptureSample", unitId, 1);
+  while (!__atomic_load_n(&gDisconnected, __ATOMIC_ACQUIRE)) {
+  }
+  return 1;
+#endif
   *sample = bytes;
   *sampleSize = (int32_t)unitId + v1 + v2;
   *reserved = 5;
@@ -146,6 +167,18 @@ FPX_EXPORT int32_t TP_EXTRACT(uint32_t unitId, int32_t v1, int32_t v2, int32_t v
   return (int32_t)unitId * 100000000 + v1 * 1 + v2 * 2 + v3 * 4 + v4 * 8 + v5 * 16 + v6 * 32 + v7 * 64 +
          v8 * 128;
 }
+
+#ifdef TP_UNRESOLVED
+/* Defined nowhere: a loader that binds at once must refuse the library. */
+extern int32_t TpDefinedNowhere(void);
+FPX_EXPORT int32_t TpNeedsTheUndefined(void) { return TpDefinedNowhere(); }
+#endif
+
+#ifdef TP_LONG_SYMBOL
+#include "tp_long_symbol.h"
+FPX_EXPORT int32_t TpLongSymbol(void) __asm__(TP_LONG_SYMBOL_NAME);
+FPX_EXPORT int32_t TpLongSymbol(void) { return 300; }
+#endif
 
 #ifndef TP_NO_FREE
 FPX_EXPORT int32_t TP_FREE(void* memory) {
