@@ -39,10 +39,18 @@ bool Allowed(const Replacement& r, ReplaceStep step) {
   return false;
 }
 
+// A regular file with no other name: a new file in its place would leave another name on the old
+// text.
+bool IsReplaceable(const struct stat& original) {
+  if (S_ISREG(original.st_mode) && original.st_nlink == 1) return true;
+  errno = S_ISREG(original.st_mode) ? EMLINK : EINVAL;
+  return false;
+}
+
 // Finds the file behind any links and names a temporary file in its directory.
 bool Resolve(const char* path, Replacement* r) {
   if (!realpath(path, r->target) || stat(r->target, &r->original) != 0) return false;
-  if (!S_ISREG(r->original.st_mode)) return false;
+  if (!IsReplaceable(r->original)) return false;
   const char* slash = strrchr(r->target, '/');
   int dirLength = static_cast<int>(slash - r->target);
   // The random part makes the name unique; the file's own name is cut so that the temporary
@@ -113,11 +121,12 @@ bool LinkTemp(Replacement* r) {
   return false;
 }
 
-// Owner first: giving a file away may clear its set-id bits, which the mode then restores.
+// Owner first: giving a file away may clear its set-id bits, which the mode then restores. A new
+// file that cannot take the owner or the mode is no longer the same file to everyone (EPERM).
 bool CopyOwnerAndMode(const Replacement& r) {
   int fd = fileno(r.stream);
   if (!Allowed(r, ReplaceStep::kOwner)) return false;
-  if (fchown(fd, r.original.st_uid, r.original.st_gid) != 0 && errno != EPERM) return false;
+  if (fchown(fd, r.original.st_uid, r.original.st_gid) != 0) return false;
   return Allowed(r, ReplaceStep::kMode) && fchmod(fd, r.original.st_mode & 07777) == 0;
 }
 
@@ -132,9 +141,12 @@ bool RenameOverTarget(const Replacement& r) {
   return Allowed(r, ReplaceStep::kRename) && rename(r.temp, r.target) == 0;
 }
 
+// Keeps the failure's errno, which tells the caller whether another way may still work.
 void Discard(Replacement* r) {
+  int error = errno;
   fclose(r->stream);
   if (r->named) unlink(r->temp);
+  errno = error;
 }
 
 void SyncDirectory(const Replacement& r) {
@@ -149,6 +161,8 @@ void SyncDirectory(const Replacement& r) {
 }
 
 }  // namespace
+
+bool CannotReplaceKeepingTheFile(int error) { return error == EACCES || error == EPERM || error == EMLINK; }
 
 FILE* ReplaceFileAtomically(const char* path, std::string_view text, ReplaceProbe probe) {
   Replacement r;

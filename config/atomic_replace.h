@@ -29,17 +29,22 @@ enum class ReplaceStep {
 // Test seam: asked before each step; true makes that step fail as its system call could.
 using ReplaceProbe = bool (*)(ReplaceStep step);
 
-// Replaces the text of the regular file `path` by `text`. A symbolic link is kept: the file it
-// names is replaced, in that file's directory. The new file gets the old one's permission bits
-// and, where allowed, its owner and group.
+// Replaces the text of the regular file `path` by `text`, only where the new file is the same file
+// to everyone: a file of a single link, replaced by one that takes its owner, group and permission
+// bits. A symbolic link is kept: the file it names is replaced, in that file's directory.
 //
 // Gives a read/write stream on the new file, positioned at its end; the caller must fclose it.
-// Gives null on any failure before the rename; the file is then untouched and no temporary file
-// is left. A process killed before the rename leaves the file untouched too, and a temporary file
-// only when it dies between the link and the rename, or on a file system without unnamed files. A failure to
-// sync the directory comes after the rename has made the new text the file's and cannot undo it, so it still
-// gives the stream.
+// Gives null on any failure before the rename, with errno set; the file is then untouched and no
+// temporary file is left. A process killed before the rename leaves the file untouched too, and a
+// temporary file only when it dies between the link and the rename, or on a file system without
+// unnamed files. A failure to sync the directory comes after the rename has made the new text the
+// file's and cannot undo it, so it still gives the stream.
 FILE* ReplaceFileAtomically(const char* path, std::string_view text, ReplaceProbe probe = nullptr);
+
+// Whether `error`, the errno of a null from ReplaceFileAtomically, says only that this file cannot
+// be replaced so that it stays the same file: its directory refuses a new file, the new file may
+// not take its owner, group or mode, or the file has another link. Any other errno is a failure.
+bool CannotReplaceKeepingTheFile(int error);
 
 }  // namespace velmora::config
 

@@ -1,8 +1,10 @@
 #include "config/atomic_replace.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -125,6 +127,19 @@ TEST(AtomicReplace, RefusesWhatIsNoRegularFile) {
   EXPECT_EQ(ReplaceFileAtomically(dir.path().c_str(), kNew), nullptr);
   EXPECT_EQ(ReplaceFileAtomically(dir.Path("missing").c_str(), kNew), nullptr);
   EXPECT_TRUE(dir.Names().empty());
+}
+
+// A new file would leave the file's other name on the old text.
+TEST(AtomicReplace, RefusesAFileWithASecondLink) {
+  ScopedTempDir dir;
+  std::string path = dir.Write("store", kOld);
+  ASSERT_EQ(link(path.c_str(), dir.Path("other").c_str()), 0);
+  errno = 0;
+  EXPECT_EQ(ReplaceFileAtomically(path.c_str(), kNew), nullptr);
+  EXPECT_TRUE(CannotReplaceKeepingTheFile(errno)) << strerror(errno);
+  EXPECT_EQ(dir.Read("store"), kOld);
+  EXPECT_EQ(dir.Read("other"), kOld);
+  EXPECT_EQ(dir.Names().size(), 2u);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // The rewrite under failing system calls: each call that it makes fails in turn, with EIO and with
 // ENOSPC, and then the process is killed right after each call in turn. A failure must leave the
 // file byte for byte as it was, with no temporary file and no descriptor left behind; a kill must
-// leave the old or the new text, whole, with the file's mode.
+// leave the old or the new text, whole, with the file's mode. A file with a second link is
+// rewritten through itself, which cannot keep the old text once its writing has begun: there a
+// failure must still give -1 and leave nothing behind.
 #include <errno.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -167,6 +169,48 @@ TEST_F(ConfigIoFaultTest, KillAfterEveryCallLeavesTheOldOrTheNewTextWhole) {
   EXPECT_GT(sawNew, 0);
   printf("ConfigSetValue: killed after each of %zu system calls: %d old texts, %d new\n", calls.size(),
          sawOld, sawNew);
+}
+
+TEST_F(ConfigIoFaultTest, EveryFailingCallOfTheRewriteInPlaceIsReported) {
+  ASSERT_EQ(link(path_.c_str(), dir_.Path("other").c_str()), 0);
+  std::vector<int> calls = Calls();
+  // The text is put back through the file, so both names still share it.
+  EXPECT_EQ(dir_.Read("other"), kOld);
+  // Where a call is made first, counted from 1.
+  auto first = [&](int call) { return std::find(calls.begin(), calls.end(), call) - calls.begin() + 1; };
+  size_t writeAt = first(SYS_write), syncAt = first(SYS_fsync);
+  ASSERT_LT(first(SYS_ftruncate), syncAt) << "the file was not rewritten through itself";
+  int refused = 0;
+  for (size_t at = 1; at <= calls.size(); ++at) {
+    for (int error : {EIO, ENOSPC}) {
+      int call = calls[at - 1];
+      SCOPED_TRACE("call " + std::to_string(at) + " (" + fault::SyscallName(call) + ") fails with " +
+                   strerror(error));
+      Report report;
+      int status = 0;
+      ASSERT_TRUE(Run(SyscallAction::kFail, at, error, &report, &status)) << "wait status " << status;
+      // Opening, reading and each step of the writing must not fail unseen.
+      if (at <= syncAt &&
+          (MustRefuse(call) || call == SYS_read || call == SYS_lseek || call == SYS_ftruncate)) {
+        EXPECT_EQ(report.result, -1);
+      }
+      std::string text = dir_.Read("store");
+      if (report.result == 0 || at < writeAt) {
+        EXPECT_EQ(text, report.result == 0 ? kNew : kOld);
+      }
+      EXPECT_EQ(dir_.Read("other"), text);
+      EXPECT_EQ(Mode(), kMode);
+      std::vector<std::string> names = dir_.Names();
+      std::sort(names.begin(), names.end());
+      EXPECT_EQ(names, (std::vector<std::string>{"other", "store"}));
+      EXPECT_EQ(report.descriptorsLeft, 0);
+      refused += report.result != 0;
+      dir_.Write("store", kOld, kMode);
+      if (HasFailure()) return;
+    }
+  }
+  printf("ConfigSetValue in place: %zu system calls, each failed with EIO and ENOSPC: %d refused\n",
+         calls.size(), refused);
 }
 
 }  // namespace

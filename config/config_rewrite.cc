@@ -1,6 +1,10 @@
-// Rewriting the values of a key: the new text is built in memory and replaces the file whole.
+// Rewriting the values of a key: the new text is built in memory and replaces the file whole, by a
+// new file where that keeps the file as it is to everyone, else through the file itself.
+#include <errno.h>
+#include <fcntl.h>
 #include <stdint.h>
 #include <string.h>
+#include <unistd.h>
 
 #include <memory>
 #include <new>
@@ -10,20 +14,32 @@
 #include "config/atomic_replace.h"
 #include "config/config_handle.h"
 #include "config/config_store.h"
+#include "config/regular_file.h"
+#include "config/rewrite_in_place.h"
 
 namespace {
 
-// The file's bytes as they are now, NUL bytes included; false when it cannot be read. Read by
-// name, not through the handle's stream: another handle may have replaced the file since this one
-// opened it, and its change must not be lost. The stream is closed also when the text outgrows
-// memory and the append throws.
-bool ReadWholeFile(const char* path, std::string* text) {
-  std::unique_ptr<FILE, int (*)(FILE*)> stream(fopen(path, "re"), fclose);
-  if (!stream) return false;
+using File = std::unique_ptr<FILE, int (*)(FILE*)>;
+
+// The file that the handle's path names now, for reading and writing. Opened by name, not through
+// the handle's stream: another handle may have replaced the file since this one opened it, and its
+// change must not be lost. Opening it for writing is the permission check: a file that this
+// process may not write is refused, whatever its folder allows.
+File OpenForRewrite(const char* path) {
+  File file(nullptr, fclose);
+  int fd = velmora::config::OpenRegularFile(path, O_RDWR);
+  if (fd < 0) return file;
+  file.reset(fdopen(fd, "r+"));
+  if (!file) close(fd);
+  return file;
+}
+
+// The file's bytes as they are now, NUL bytes included; false when it cannot be read.
+bool ReadWholeFile(FILE* file, std::string* text) {
   char chunk[4096];
   size_t n;
-  while ((n = fread(chunk, 1, sizeof(chunk), stream.get())) > 0) text->append(chunk, n);
-  return !ferror(stream.get());
+  while ((n = fread(chunk, 1, sizeof(chunk), file)) > 0) text->append(chunk, n);
+  return !ferror(file);
 }
 
 // A value with a line break would add lines, and so keys, to the file. So would a replaced line
@@ -59,13 +75,22 @@ bool ReplaceKeyLines(std::string_view text, std::string_view key, std::string_vi
   return found;
 }
 
+// A new file in the old one's place where it keeps the owner, the mode and the links; else the old
+// file rewritten through `file`, which then becomes the stream that is given.
+FILE* WriteNewText(const char* path, const std::string& text, File* file) {
+  FILE* stream = velmora::config::ReplaceFileAtomically(path, text);
+  if (stream || !velmora::config::CannotReplaceKeepingTheFile(errno)) return stream;
+  return velmora::config::RewriteInPlace(file->release(), text);
+}
+
 int Rewrite(ConfigHandle* handle, const char* key, const char* value) {
   if (!key || !value || !IsSafeValue(key, value) || !handle->filePath || !handle->filePath[0]) return -1;
+  File file = OpenForRewrite(handle->filePath);
   std::string text;
   std::string rewritten;
-  if (!ReadWholeFile(handle->filePath, &text)) return -1;
+  if (!file || !ReadWholeFile(file.get(), &text)) return -1;
   if (!ReplaceKeyLines(text, key, value, &rewritten)) return -1;
-  FILE* stream = velmora::config::ReplaceFileAtomically(handle->filePath, rewritten);
+  FILE* stream = WriteNewText(handle->filePath, rewritten, &file);
   if (!stream) return -1;
   fclose(handle->stream);
   handle->stream = stream;

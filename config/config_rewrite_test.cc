@@ -10,6 +10,7 @@
 
 #include "config/config_store.h"
 #include "config/config_test_util.h"
+#include "config/forked_child.h"
 
 namespace velmora::config {
 namespace {
@@ -144,6 +145,17 @@ TEST_F(ConfigRewriteTest, VanishedFileFailsAndTheHandleStillReads) {
   EXPECT_EQ(ConfigSetInt(h.get(), "Type", 2), -1);
   EXPECT_EQ(Find(h.get(), "Type"), "1");
   EXPECT_TRUE(dir_.Names().empty());
+}
+
+// A FIFO put under the file's name is refused at once; reading it would wait for a writer. The
+// rewrite runs in a child, so that a rewrite that waits fails the test instead of hanging it.
+TEST_F(ConfigRewriteTest, FifoUnderTheNameIsRefusedWithoutWaiting) {
+  Handle h = OpenText("Type: 1\n");
+  ASSERT_EQ(unlink(dir_.Path("store").c_str()), 0);
+  ASSERT_EQ(mkfifo(dir_.Path("store").c_str(), 0666), 0);
+  EXPECT_EQ(RunInChild([&] { return ConfigSetInt(h.get(), "Type", 2) == -1 ? 0 : 1; }), 0)
+      << "1: rewritten; -1: it waited on the FIFO or crashed";
+  EXPECT_EQ(Find(h.get(), "Type"), "1");
 }
 
 // A write that the file-size limit stops: the real failure of a full disk.

@@ -10,6 +10,7 @@
 #include <new>
 
 #include "config/config_handle.h"
+#include "config/regular_file.h"
 
 namespace {
 
@@ -28,15 +29,11 @@ bool ResolvePath(const char* path, char* out) {
   return n >= 0 && n < kConfigPathSize;
 }
 
-// Opens `path` for reading when it is a regular file. A FIFO would block the open and a device
-// could feed the line reader forever; neither is a settings file.
-FILE* OpenRegularFile(const char* path) {
-  int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+// A stream that reads `path` when it is a regular file.
+FILE* OpenForReading(const char* path) {
+  int fd = velmora::config::OpenRegularFile(path, O_RDONLY);
   if (fd < 0) return nullptr;
-  struct stat status;
-  FILE* stream = nullptr;
-  if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && fcntl(fd, F_SETFL, 0) == 0)
-    stream = fdopen(fd, "r");
+  FILE* stream = fdopen(fd, "r");
   if (!stream) close(fd);
   return stream;
 }
@@ -44,7 +41,7 @@ FILE* OpenRegularFile(const char* path) {
 // Opens the settings file of the handle. A failed copy of the path still gives a handle that
 // reads; only writing needs the path.
 bool OpenSettingsFile(ConfigHandle* handle, const char* path) {
-  handle->stream = OpenRegularFile(path);
+  handle->stream = OpenForReading(path);
   if (!handle->stream) return false;
   setvbuf(handle->stream, handle->streamBuffer, _IOFBF, sizeof(handle->streamBuffer));
   handle->filePath = strdup(path);

@@ -63,15 +63,23 @@ int ConfigFirstKey(ConfigHandle* handle, ConfigItem* item);
 int ConfigNextKey(ConfigHandle* handle, ConfigItem* item);
 
 // Replaces the value of every line of `key` (the text before the first colon, whole) by
-// "key: value"; other lines keep their bytes. `length` does not limit what is written. The file is
-// replaced atomically: on any failure it is left exactly as it was and the handle keeps its stream.
-// A symbolic link stays a link; the file it names is replaced, keeping its mode and, where this
-// process may set it, its owner. The file is read anew by its path, so changes made through other
-// handles are kept. Refused: a value holding a newline or a carriage return, a replaced line
-// ("key: value") longer than the 1023 bytes that the lookups read in one piece, and a handle
-// whose path copy failed at the open. 0 when at least one line was replaced; -1
-// otherwise, also when the key is missing (nothing is appended, nothing is rewritten). Afterwards
-// the read position is at the end of the file.
+// "key: value"; other lines keep their bytes. `length` does not limit what is written. Only a file
+// that this process may open for writing is rewritten, whatever its folder allows; what the path
+// names by now is read anew, so changes made through other handles are kept, and when that is no
+// regular file (a FIFO, a device) the rewrite gives -1 at once. A symbolic link stays a link; the
+// file it names is rewritten. The file keeps its owner, group, mode and links:
+// - Where a new file in the same folder can take the file's place as the same file to everyone
+//   (the folder takes a new file, which may be given the owner, group and mode, and the file has
+//   no other link), the file is replaced atomically: on any failure it is left exactly as it was
+//   and the handle keeps its stream.
+// - Otherwise it is rewritten in place, through the file itself. That is not atomic: a failure or
+//   a crash during the writing can leave the file with part of the new text. A failure still gives
+//   -1, and the handle keeps its stream.
+// Refused: a value holding a newline or a carriage return, a replaced line ("key: value") longer
+// than the 1023 bytes that the lookups read in one piece, and a handle whose path copy failed at
+// the open. 0 when at least one line was replaced; -1 otherwise, also when the key is missing
+// (nothing is appended, nothing is rewritten). Afterwards the handle's stream reads and writes the
+// file and its read position is at the end of the file.
 int ConfigSetValue(ConfigHandle* handle, const char* key, const char* value, int32_t length);
 
 // ConfigSetValue with the value in decimal.
