@@ -13,13 +13,12 @@
 #include <stddef.h>
 #include <stdint.h>
 
-// A finger position: 1-5 right thumb to little finger, 6-10 the same on the left hand.
-using FingerNumber = uint8_t;
+#include "capture/finger_number.h"
 
 // The segment's identity, fixed by the parent.
 constexpr int kExchangeKey = 43623;  // 0xAA67
 constexpr size_t kExchangeSize = 284;
-constexpr int kExchangeMaxEnrolled = 10;
+constexpr int kExchangeMaxEnrolled = kFingerCount;  // one byte for each finger
 constexpr int kExchangeSampleArea = 256;
 
 #pragma pack(push, 1)

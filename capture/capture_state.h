@@ -15,7 +15,7 @@
 #include <memory>
 #include <mutex>
 
-#include "capture/capture_exchange.h"
+#include "capture/finger_number.h"
 
 class CaptureState {
  public:

@@ -15,5 +15,5 @@ FingerNumber ChooseDefaultFinger(const uint8_t* enrolled, int32_t count) {
   if (Contains(enrolled, count, 7)) return 7;
   if (Contains(enrolled, count, 2)) return 2;
   FingerNumber first = enrolled[0];
-  return first >= 1 && first <= 10 ? first : 0;
+  return IsFingerNumber(first) ? first : 0;
 }

@@ -6,7 +6,7 @@
 
 #include <stdint.h>
 
-#include "capture/capture_exchange.h"
+#include "capture/finger_number.h"
 
 // The left index finger (7) wins wherever it stands in the list, then the right index finger (2);
 // otherwise the first entry when it is a finger (1 to 10), later entries unread. 0 when no finger

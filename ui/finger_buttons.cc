@@ -3,7 +3,7 @@
 #include <stdio.h>
 
 #include "capture/capture_state.h"
-#include "capture/finger_names.h"
+#include "capture/finger_number.h"
 #include "ui/finger_window.h"
 
 namespace {
@@ -48,7 +48,7 @@ void PlaceFingerButton(FingerWindow* table, FingerNumber finger) {
 }
 
 void SelectFingerButton(FingerWindow* table, FingerNumber finger) {
-  if (finger < 1 || finger > kFingerCount) return;
+  if (!IsFingerNumber(finger)) return;
   GtkToggleButton* button = GTK_TOGGLE_BUTTON(ButtonOf(table, finger));
   // Activating the active member emits nothing, so its handler is run here as a click would.
   if (gtk_toggle_button_get_active(button))

@@ -8,7 +8,7 @@
 #ifndef VELMORA_UI_FINGER_BUTTONS_H_
 #define VELMORA_UI_FINGER_BUTTONS_H_
 
-#include "capture/capture_exchange.h"
+#include "capture/finger_number.h"
 
 struct FingerWindow;
 

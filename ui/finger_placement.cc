@@ -13,7 +13,7 @@ constexpr ButtonPosition kPositions[kFingerCount] = {
 const FingerNumber kFingerCreationOrder[kFingerCount] = {6, 7, 8, 9, 10, 1, 2, 3, 4, 5};
 
 bool FingerButtonPosition(FingerNumber finger, ButtonPosition* position) {
-  if (finger < 1 || finger > kFingerCount) return false;
+  if (!IsFingerNumber(finger)) return false;
   *position = kPositions[finger - 1];
   return true;
 }

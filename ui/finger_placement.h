@@ -6,7 +6,7 @@
 #ifndef VELMORA_UI_FINGER_PLACEMENT_H_
 #define VELMORA_UI_FINGER_PLACEMENT_H_
 
-#include "capture/capture_exchange.h"
+#include "capture/finger_number.h"
 
 // The window's inside, which the picture fills exactly.
 constexpr int kWindowWidth = 222;
@@ -15,8 +15,6 @@ constexpr int kWindowHeight = 270;
 // A label-less radio button's size as the toolkit's own theme lays it out (indicator, spacing and
 // focus line); the fingertip under a button lies at its position plus half of this.
 constexpr int kButtonSize = 21;
-
-constexpr int kFingerCount = 10;
 
 // Pixels from the top-left corner of the window's inside: the x and y of gtk_fixed_put.
 struct ButtonPosition {

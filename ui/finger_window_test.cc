@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "capture/capture_state.h"
-#include "capture/finger_names.h"
+#include "capture/finger_number.h"
 #include "config/scoped_temp_dir.h"
 #include "ui/private_x_server.h"
 #include "units/plugin_units.h"

@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "capture/finger_names.h"
+#include "capture/finger_number.h"
 
 namespace {
 

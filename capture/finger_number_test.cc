@@ -1,4 +1,4 @@
-#include "capture/finger_names.h"
+#include "capture/finger_number.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +14,14 @@ TEST(FingerName, NamesTheTenPositions) {
   EXPECT_EQ(FingerName(0), nullptr);
   EXPECT_EQ(FingerName(11), nullptr);
   EXPECT_EQ(FingerName(255), nullptr);
+}
+
+TEST(FingerNumber, OneToTenAreFingers) {
+  EXPECT_FALSE(IsFingerNumber(0));
+  EXPECT_TRUE(IsFingerNumber(1));
+  EXPECT_TRUE(IsFingerNumber(kFingerCount));
+  EXPECT_FALSE(IsFingerNumber(kFingerCount + 1));
+  EXPECT_FALSE(IsFingerNumber(-1));
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
-#include "capture/finger_names.h"
+#include "capture/finger_number.h"
 
 namespace {
 
-constexpr const char* kFingerNames[kExchangeMaxEnrolled] = {
+constexpr const char* kFingerNames[kFingerCount] = {
     "Right thumb", "Right index finger", "Right middle finger", "Right ring finger", "Right little finger",
     "Left thumb",  "Left index finger",  "Left middle finger",  "Left ring finger",  "Left little finger",
 };
@@ -10,6 +10,6 @@ constexpr const char* kFingerNames[kExchangeMaxEnrolled] = {
 }  // namespace
 
 const char* FingerName(FingerNumber finger) {
-  if (finger < 1 || finger > kExchangeMaxEnrolled) return nullptr;
+  if (!IsFingerNumber(finger)) return nullptr;
   return kFingerNames[finger - 1];
 }
