@@ -10,12 +10,10 @@
 #include <new>
 
 #include "config/config_handle.h"
+#include "install_paths.h"
 #include "config/regular_file.h"
 
 namespace {
-
-// Where relative paths lead when QX_PATH is not set.
-constexpr char kConfigRoot[] = "/etc/Velmora";
 
 // Builds the absolute path of `path` into `out`; false when it does not fit.
 bool ResolvePath(const char* path, char* out) {

@@ -6,13 +6,12 @@
 #include <sys/eventfd.h>
 
 #include "capture/capture_state.h"
+#include "install_paths.h"
 #include "capture/capture_worker.h"
 #include "ui/default_finger.h"
 #include "ui/finger_buttons.h"
 #include "ui/hand_background.h"
 #include "units/unit_list.h"
-
-const char kHandPicturePath[] = "/usr/lib/Velmora/hands.bmp";
 
 namespace {
 

@@ -21,9 +21,6 @@ struct FingerWindow {
   GtkWidget* fingerButtons[kFingerCount];
 };
 
-// The picture behind the buttons.
-extern const char kHandPicturePath[];
-
 // Builds and runs the window; returns when the main loop has ended. Stores the table in *widgets
 // (null when it cannot be allocated: then nothing is built and the call returns at once). Ends
 // the process with status 1 when the toolkit cannot open the display.

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "install_paths.h"
+
 // One catalogue record, held by value.
 struct PluginEntry {
   std::string entryName;    // the entry's name in the root
@@ -23,7 +25,7 @@ struct PluginEntry {
 using PluginEntryList = std::vector<PluginEntry>;
 
 // The configuration root that the installed program reads.
-inline constexpr char kPluginCatalogueRoot[] = "/etc/Velmora";
+inline constexpr const char* kPluginCatalogueRoot = kConfigRoot;
 
 // Replaces the content of `list` by the entries of "/etc/Velmora", in directory order. An
 // unusable root gives an empty list; an entry that cannot be opened or lacks "Name" or "Type" is

@@ -3,15 +3,19 @@
 # scripts/sandbox (a private mount and IPC namespace) on a private Xvfb display.
 #
 # The test's environment (set by CTest) names the staged install and the test tools:
-#   VELMORA_SOURCE, VELMORA_STAGE, VELMORA_TEST_PARENT, VELMORA_WM_DELETE, VELMORA_TEST_PLUGIN_DIR
+#   VELMORA_SOURCE, VELMORA_STAGE, VELMORA_TEST_PARENT, VELMORA_WM_DELETE, VELMORA_BUSY_PLUGIN
+# and the installed layout's paths (CMake's variables of the same names; scripts/sandbox reads
+# them too): VELMORA_CONFIG_ROOT, VELMORA_DATA_DIR, VELMORA_PLUGIN_DIR, VELMORA_EXAMPLE_DIR.
 set -euo pipefail
 umask 022  # plug-in entries that group or others may write would be skipped
 
-: "${VELMORA_SOURCE:?}" "${VELMORA_STAGE:?}"
+: "${VELMORA_SOURCE:?}" "${VELMORA_STAGE:?}" "${VELMORA_CONFIG_ROOT:?}" "${VELMORA_DATA_DIR:?}"
+: "${VELMORA_PLUGIN_DIR:?}" "${VELMORA_EXAMPLE_DIR:?}"
+export VELMORA_CONFIG_ROOT VELMORA_DATA_DIR
 HOST=$VELMORA_STAGE/usr/bin/velmora-capture-host
 PROGRAM=$VELMORA_STAGE/usr/bin/velmora-capture
 SANDBOX=$VELMORA_SOURCE/scripts/sandbox
-STAGED_LIB=$VELMORA_STAGE/usr/lib/Velmora
+STAGED_LIB=$VELMORA_STAGE$VELMORA_DATA_DIR
 WINDOW_TITLE="Fingerprint Capture"
 
 E2E_TMP=$(mktemp -d /tmp/velmora-e2e.XXXXXX)
@@ -31,13 +35,13 @@ trap e2e_cleanup EXIT
 # folder. ETC and LIB name them for the sandbox.
 e2e_root() {
   ETC=$(mktemp -d "$E2E_TMP/etc.XXXXXX")
-  cp "$VELMORA_STAGE/etc/Velmora/conf" "$ETC/conf"
+  cp "$VELMORA_STAGE$VELMORA_CONFIG_ROOT/conf" "$ETC/conf"
   LIB=$STAGED_LIB
 }
 
 # enable_simulator: installs the simulator's example entry into the root, as the README says.
 enable_simulator() {
-  cp "$VELMORA_STAGE/usr/share/velmora/examples/simulator" "$ETC/simulator"
+  cp "$VELMORA_STAGE$VELMORA_EXAMPLE_DIR/simulator" "$ETC/simulator"
 }
 
 # add_entry NAME LIBRARY TYPE: a plain-file catalogue entry.

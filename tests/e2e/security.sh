@@ -8,7 +8,7 @@ e2e_root
 enable_simulator
 export VELMORA_SIM_DELAY_MS=0
 NOBODY=65534
-SIM_SO=/usr/lib/Velmora/plugins/libfpx-simulator.so
+SIM_SO=$VELMORA_PLUGIN_DIR/libfpx-simulator.so
 
 begin_case "a record created by another user is refused"
 run_parent --creator-uid "$NOBODY" --enrolled 07,02 --fill-byte 33
@@ -51,8 +51,8 @@ add_entry trusted-copy "$SIM_SO" 1
 run_parent --enrolled 07
 expect_eq "program" "exit 0" "$PROGRAM_STATUS"
 expect_eq "unit count: the simulator and its trusted copy" 02000000 "$(record_range 280 283)"
-expect_eq "standard error" "velmora-capture: /etc/Velmora/open-folder: writable by group or others (mode 0777), plug-in entry skipped
-velmora-capture: /etc/Velmora/open-settings: writable by group or others (mode 0664), plug-in entry skipped
+expect_eq "standard error" "velmora-capture: $VELMORA_CONFIG_ROOT/open-folder: writable by group or others (mode 0777), plug-in entry skipped
+velmora-capture: $VELMORA_CONFIG_ROOT/open-settings: writable by group or others (mode 0664), plug-in entry skipped
 velmora-capture: $others/foreign.so: owned by uid $NOBODY, neither root nor the calling user, plug-in entry skipped" \
   "$(sort "$ERR")"
 
@@ -60,7 +60,7 @@ begin_case "velmora-units gives the same reasons"
 OUT=$E2E_TMP/units-out
 "$SANDBOX" "$ETC" "$LIB" "$VELMORA_STAGE/usr/bin/velmora-units" >"$OUT" 2>"$ERR" || true
 expect_block 'entry "open-settings": library "'"$SIM_SO"'", type 1' \
-  "  skipped: /etc/Velmora/open-settings: writable by group or others (mode 0664)"
+  "  skipped: $VELMORA_CONFIG_ROOT/open-settings: writable by group or others (mode 0664)"
 expect_block 'entry "foreign-library": library "'"$others/foreign.so"'", type 1' \
   "  skipped: $others/foreign.so: owned by uid $NOBODY, neither root nor the calling user"
 expect_lines "2 units found"
