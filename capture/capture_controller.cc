@@ -7,7 +7,6 @@
 #include "capture/capture_worker.h"
 #include "capture/exchange_segment.h"
 #include "capture/sample_dump.h"
-#include "ui/finger_window.h"
 #include "units/unit_list.h"
 
 CaptureController::CaptureController() { InstallUnitList(EnumerateUnits()); }
@@ -82,12 +81,12 @@ void CaptureController::WriteResult(CaptureExchange* record, long unitCount) {
   printf("bIsScanDone: %s\n", "true");
 }
 
-int CaptureController::Run() {
+int CaptureController::Run(RunFingerWindowFn runWindow) {
   CaptureExchange* record = AttachRecord();
   if (!record) return 1;
   long unitCount = UnitCount();
   if (!TakeRequest(record)) return 1;
-  BuildAndRunFingerWindow(&m_WindowWidgets);
+  runWindow(&m_WindowWidgets);
   bool workerSettled = CaptureWorkerSettle();
   WriteResult(record, unitCount);
   if (!workerSettled) {

@@ -13,6 +13,10 @@
 
 struct FingerWindow;
 
+// Builds the finger window, stores its widget table in *widgets and runs its main loop until the
+// user closes the window or the capture worker ends the loop.
+using RunFingerWindowFn = void (*)(FingerWindow** widgets);
+
 class CaptureController {
  public:
   // Runs the unit discovery and installs its result as UnitList. Throws std::runtime_error
@@ -31,10 +35,10 @@ class CaptureController {
   // The finger that the window reported last, 0 when none.
   FingerNumber SelectedFinger() const;
 
-  // The whole run over the parent's record; gives the process's exit status. Ends the process
-  // itself, with status 0 after the result is written, when the window was closed while the
-  // worker is still inside a plug-in call: nothing may be unloaded under it.
-  int Run();
+  // The whole run over the parent's record, with `runWindow` as its window; gives the process's
+  // exit status. Ends the process itself, with status 0 after the result is written, when the
+  // window was closed while the worker is still inside a plug-in call.
+  int Run(RunFingerWindowFn runWindow);
 
  private:
   CaptureExchange* AttachRecord();

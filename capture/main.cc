@@ -1,10 +1,12 @@
-// velmora-capture: captures one fingerprint for the parent process that started it.
+// velmora-capture: captures one fingerprint for the parent process that started it. The one place
+// where the capture run meets its window.
 #include <stdio.h>
 
 #include <exception>
 #include <optional>
 
 #include "capture/capture_controller.h"
+#include "ui/finger_window.h"
 
 int main() {
   // The parent may follow the log while the window is open, so every line leaves at once, in the
@@ -18,5 +20,5 @@ int main() {
     fprintf(stderr, "velmora-capture: %s\n", error.what());
     return 1;
   }
-  return controller->Run();
+  return controller->Run(BuildAndRunFingerWindow);
 }
