@@ -10,7 +10,7 @@ endif()
 set(VELMORA_FUZZ_FLAGS -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all)
 
 # velmora_fuzz_target(NAME CORPUS folder SOURCES product sources... LIBRARIES product libraries...)
-# The target's own source is NAME.cc in the calling folder.
+# The target's own source is NAME.cc in the calling folder. Called where BUILD_TESTING is on.
 function(velmora_fuzz_target name)
   cmake_parse_arguments(FUZZ "" "CORPUS" "SOURCES;LIBRARIES" ${ARGN})
   set(corpus ${PROJECT_SOURCE_DIR}/tests/fuzz/${FUZZ_CORPUS})
