@@ -1,7 +1,5 @@
-// The units of one bound plug-in: the step of the discovery that asks a plug-in for its units.
-//
-// Shared by the discovery (unit_list.h) and velmora-units, so that the lister shows exactly what
-// the program would find.
+// The units of one bound plug-in: the step of an entry's discovery (entry_discovery.h) that asks
+// a plug-in for its units.
 //
 // Thread rules: main thread only, like the discovery.
 #ifndef VELMORA_UNITS_PLUGIN_UNITS_H_

@@ -3,10 +3,12 @@
 #include <errno.h>
 #include <stdio.h>
 
+#include <iterator>
+
 #include "units/bio_unit_impl.h"
+#include "units/entry_discovery.h"
 #include "units/plugin_catalogue.h"
 #include "units/plugin_trust.h"
-#include "units/plugin_units.h"
 
 namespace {
 
@@ -17,21 +19,16 @@ void ReleaseInOrder(UnitSequence& units) {
   units.clear();
 }
 
-// Files that someone else could change are refused with one line; files that cannot be examined
-// are left out silently, like libraries that cannot be loaded.
-bool Trusted(const char* root, const PluginEntry& entry) {
-  TrustFinding finding = ExamineEntryFiles(root, entry);
-  if (finding.kind == TrustFinding::kUntrusted)
-    fprintf(stderr, "%s: %s: %s, plug-in entry skipped\n", program_invocation_short_name,
-            finding.file.c_str(), finding.reason.c_str());
-  return finding.kind == TrustFinding::kTrusted;
-}
-
+// Appends the units of `entry` to `units`. An entry whose files someone else could change is
+// refused with one line; every other skipped entry (a file that cannot be examined among them) is
+// left out silently.
 void AddUnitsOf(const char* root, const PluginEntry& entry, UnitSequence& units) {
-  if ((entry.typeFlags & 1) == 0 || !Trusted(root, entry)) return;
-  std::shared_ptr<PluginParams> params = BindPlugin(entry.libraryPath.c_str());
-  if (params == nullptr) return;
-  EnumeratePluginUnits(params, units);
+  EntryDiscovery found = DiscoverEntry(root, entry);
+  if (found.kind == EntryDiscovery::kUntrusted)
+    fprintf(stderr, "%s: %s: %s, plug-in entry skipped\n", program_invocation_short_name,
+            found.trust.file.c_str(), found.trust.reason.c_str());
+  units.insert(units.end(), std::make_move_iterator(found.units.begin()),
+               std::make_move_iterator(found.units.end()));
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 //
 // EnumerateUnits turns the plug-in catalogue of the configuration root into units: every entry
 // whose Type has bit 0 set is loaded and bound, and each unit that its FpxEnumUnits lists becomes
-// a BioUnitImpl. Units come in catalogue order and, within one plug-in, in the plug-in's order.
+// a BioUnitImpl; each entry goes through DiscoverEntry (entry_discovery.h). Units come in
+// catalogue order and, within one plug-in, in the plug-in's order.
 // A library stays loaded while one of its units lives.
 //
 // Thread rules: discovery, installation and destruction run on the main thread before and after

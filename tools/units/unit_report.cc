@@ -5,58 +5,55 @@
 #include <string>
 
 #include "config/config_store.h"
-#include "units/bio_unit_impl.h"
-#include "units/plugin_binding.h"
+#include "units/entry_discovery.h"
 #include "units/plugin_catalogue.h"
-#include "units/plugin_trust.h"
-#include "units/plugin_units.h"
 
 namespace {
 
-// Units of the discovery are always BioUnitImpl; the id is shown so a vendor can match it.
+// The id is shown so a vendor can match it.
 void PrintUnit(const BioUnit& unit, FILE* out) {
-  uint32_t id = dynamic_cast<const BioUnitImpl&>(unit).UnitId();
-  fprintf(out, "  unit %u: \"%s\", \"%s\", values %d %d %d %d\n", id, unit.GetText1().c_str(),
-          unit.GetText2().c_str(), unit.GetValue1(), unit.GetValue2(), unit.GetValue3(), unit.GetValue4());
+  fprintf(out, "  unit %u: \"%s\", \"%s\", values %d %d %d %d\n", DiscoveredUnitId(unit),
+          unit.GetText1().c_str(), unit.GetText2().c_str(), unit.GetValue1(), unit.GetValue2(),
+          unit.GetValue3(), unit.GetValue4());
 }
 
-// The units of one bound plug-in, or the reason why it gives none.
-long ReportPluginUnits(const std::shared_ptr<PluginParams>& params, FILE* out) {
-  UnitSequence units;
+// Why the capture program skips an entry with the outcome `found`; empty when it has units.
+std::string SkipReason(const EntryDiscovery& found) {
+  switch (found.kind) {
+    case EntryDiscovery::kUnits:
+      return "";
+    case EntryDiscovery::kNotBiometric:
+      return "type bit 0 is clear";
+    case EntryDiscovery::kUntrusted:
+    case EntryDiscovery::kUnexamined:
+      return found.trust.file + ": " + found.trust.reason;
+    case EntryDiscovery::kNotBound:
+      return found.why;
+    case EntryDiscovery::kEnumFailed:
+      return "FpxEnumUnits failed";
+    case EntryDiscovery::kNoUnits:
+      return "no units";
+  }
+  return "";
+}
+
+// The units of an entry, or the reason why it gives none; the number of units.
+long PrintOutcome(const EntryDiscovery& found, FILE* out) {
+  if (found.kind != EntryDiscovery::kUnits) fprintf(out, "  skipped: %s\n", SkipReason(found).c_str());
+  for (const std::shared_ptr<BioUnit>& unit : found.units) PrintUnit(*unit, out);
+  return static_cast<long>(found.units.size());
+}
+
+// The capture program stops at a plug-in that cannot describe a unit; the report goes on.
+long ReportEntry(const char* root, const PluginEntry& entry, FILE* out) {
+  fprintf(out, "entry \"%s\": library \"%s\", type %d\n", entry.entryName.c_str(), entry.libraryPath.c_str(),
+          entry.typeFlags);
   try {
-    if (EnumeratePluginUnits(params, units) != 0) {
-      fprintf(out, "  skipped: FpxEnumUnits failed\n");
-      return 0;
-    }
+    return PrintOutcome(DiscoverEntryExplained(root, entry), out);
   } catch (const std::runtime_error& error) {
     fprintf(out, "  skipped: %s (velmora-capture stops its discovery here)\n", error.what());
     return 0;
   }
-  if (units.empty()) fprintf(out, "  skipped: no units\n");
-  for (const std::shared_ptr<BioUnit>& unit : units) PrintUnit(*unit, out);
-  return static_cast<long>(units.size());
-}
-
-long ReportEntry(const char* root, const PluginEntry& entry, FILE* out) {
-  fprintf(out, "entry \"%s\": library \"%s\", type %d\n", entry.entryName.c_str(), entry.libraryPath.c_str(),
-          entry.typeFlags);
-  if ((entry.typeFlags & 1) == 0) {
-    fprintf(out, "  skipped: type bit 0 is clear\n");
-    return 0;
-  }
-  // A file that cannot be examined cannot be loaded either: the loader's message tells more.
-  TrustFinding trust = ExamineEntryFiles(root, entry);
-  if (trust.kind == TrustFinding::kUntrusted) {
-    fprintf(out, "  skipped: %s: %s\n", trust.file.c_str(), trust.reason.c_str());
-    return 0;
-  }
-  std::string why;
-  std::shared_ptr<PluginParams> params = BindPluginExplained(entry.libraryPath.c_str(), &why);
-  if (params == nullptr) {
-    fprintf(out, "  skipped: %s\n", why.c_str());
-    return 0;
-  }
-  return ReportPluginUnits(params, out);
 }
 
 // Why the catalogue leaves out the root entry at `path`, or null when it does not.

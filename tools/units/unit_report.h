@@ -1,8 +1,9 @@
 // The report of velmora-units: every catalogue entry of a configuration root with its units or
 // the reason why the capture program would skip it.
 //
-// It runs the same catalogue scan, binding and unit construction as the program; only the
-// reasons are extra. Thread rules: main thread only; loads and unloads plug-in libraries.
+// It runs the program's own catalogue scan and takes each entry through the program's own
+// discovery (entry_discovery.h), explained: only the reasons are extra. Thread rules: main thread
+// only; loads and unloads plug-in libraries.
 #ifndef VELMORA_TOOLS_UNITS_UNIT_REPORT_H_
 #define VELMORA_TOOLS_UNITS_UNIT_REPORT_H_
 
