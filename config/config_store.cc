@@ -10,22 +10,25 @@
 #include <new>
 
 #include "config/config_handle.h"
-#include "install_paths.h"
 #include "config/regular_file.h"
+#include "install_paths.h"
+
+int ConfigResolvePath(const char* path, char* out, int capacity) {
+  if (!path || !out || capacity < 1) return -1;
+  int n;
+  if (path[0] == '/') {
+    n = snprintf(out, capacity, "%s", path);
+  } else {
+    const char* prefix = getenv("QX_PATH");
+    n = snprintf(out, capacity, "%s/%s", prefix ? prefix : kConfigRoot, path);
+  }
+  return n >= 0 && n < capacity ? 0 : -1;
+}
 
 namespace {
 
 // Builds the absolute path of `path` into `out`; false when it does not fit.
-bool ResolvePath(const char* path, char* out) {
-  int n;
-  if (path[0] == '/') {
-    n = snprintf(out, kConfigPathSize, "%s", path);
-  } else {
-    const char* prefix = getenv("QX_PATH");
-    n = snprintf(out, kConfigPathSize, "%s/%s", prefix ? prefix : kConfigRoot, path);
-  }
-  return n >= 0 && n < kConfigPathSize;
-}
+bool ResolvePath(const char* path, char* out) { return ConfigResolvePath(path, out, kConfigPathSize) == 0; }
 
 // A stream that reads `path` when it is a regular file.
 FILE* OpenForReading(const char* path) {

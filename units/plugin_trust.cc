@@ -6,6 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "config/config_handle.h"
+#include "config/config_store.h"
+
 namespace {
 
 // Fills `finding` for the file at `path` (followed through symbolic links, as the opens and the
@@ -36,7 +39,12 @@ bool Examine(const std::string& path, TrustFinding* finding, bool* isFolder = nu
 
 TrustFinding ExamineEntryFiles(const char* root, const PluginEntry& entry) {
   TrustFinding finding;
-  std::string settings = std::string(root) + "/" + entry.entryName;
+  // The catalogue read the entry through the store, which resolves a relative root below
+  // $QX_PATH: the files examined must be the ones it read.
+  char resolved[kConfigPathSize];
+  if (ConfigResolvePath(root, resolved, sizeof resolved) != 0)
+    return {TrustFinding::kMissing, root, strerror(ENAMETOOLONG)};
+  std::string settings = std::string(resolved) + "/" + entry.entryName;
   bool isFolder = false;
   if (!Examine(settings, &finding, &isFolder)) return finding;
   if (isFolder && !Examine(settings + "/conf", &finding)) return finding;

@@ -99,4 +99,14 @@ TEST_F(PluginTrustTest, MissingFilesAndLoaderSearchNames) {
             TrustFinding::kTrusted);
 }
 
+TEST_F(PluginTrustTest, ARelativeRootIsExaminedWhereTheStoreReadsIt) {
+  chmod((m_Root + "/reader").c_str(), 0666);
+  std::string parent = std::filesystem::path(m_Root).parent_path().string();
+  std::string relative = std::filesystem::path(m_Root).filename().string();
+  ScopedEnv prefix("QX_PATH", parent.c_str());
+  TrustFinding finding = ExamineEntryFiles(relative.c_str(), PluginEntry{"reader", m_Library, 1});
+  EXPECT_EQ(finding.kind, TrustFinding::kUntrusted);
+  EXPECT_EQ(finding.file, m_Root + "/reader");
+}
+
 }  // namespace
