@@ -3,7 +3,8 @@
 # scripts/sandbox (a private mount and IPC namespace) on a private Xvfb display.
 #
 # The test's environment (set by CTest) names the staged install and the test tools:
-#   VELMORA_SOURCE, VELMORA_STAGE, VELMORA_TEST_PARENT, VELMORA_WM_DELETE, VELMORA_TEST_PLUGIN_DIR
+#   VELMORA_SOURCE, VELMORA_STAGE, VELMORA_TEST_PARENT, VELMORA_FAKE_CAPTURE, VELMORA_WM_DELETE,
+#   VELMORA_TEST_PLUGIN_DIR
 set -euo pipefail
 umask 022  # plug-in entries that group or others may write would be skipped
 
