@@ -13,16 +13,9 @@
 // run when a segment with the key exists already. --summary prints one tab-separated line instead
 // of the table: the runs, then median ms, min ms and median peak KiB of PROGRAM and of FLOOR.
 #include <errno.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/ipc.h>
-#include <sys/resource.h>
-#include <sys/shm.h>
-#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -31,6 +24,8 @@
 #include <vector>
 
 #include "capture/capture_exchange.h"
+#include "capture/exchange_segment.h"
+#include "tools/capture_host/host_child.h"
 #include "ui/private_x_server.h"
 
 namespace {
@@ -38,20 +33,23 @@ namespace {
 // What the record must hold after a clean capture with the simulator's default sample.
 constexpr int32_t kSimulatorSampleSize = 32;
 // A run that takes longer than this is killed and ends the benchmark.
-constexpr unsigned kRunTimeoutSeconds = 60;
+constexpr int kRunTimeoutSeconds = 60;
+// The parent's request: fingers 7, 2 and 1, nothing else.
+constexpr ExchangeRequest kRequest = {3, 3, {7, 2, 1}, 0};
 
 // Both output streams of the current run; a file of the benchmark's own (mkstemp).
-std::string logPath;
-pid_t runningChild = -1;
+std::string g_LogPath;
+// SIGCHLD, blocked for the runs; SIGINT and the like still end the benchmark at once.
+HostSignals g_Signals;
 
 // Whatever ends the benchmark, exit() included, takes the server, the record and the log along:
 // the server as a static object, the others through CleanUp.
-PrivateXServer server;
-int recordId = -1;
+PrivateXServer g_Server;
+int g_RecordId = -1;
 
 void CleanUp() {
-  if (recordId >= 0) shmctl(recordId, IPC_RMID, nullptr);
-  if (!logPath.empty()) unlink(logPath.c_str());
+  if (g_RecordId >= 0) ExchangeRemove(g_RecordId);
+  if (!g_LogPath.empty()) unlink(g_LogPath.c_str());
 }
 
 struct Run {
@@ -71,10 +69,6 @@ struct Options {
   exit(1);
 }
 
-void KillRunningChild(int /*signal*/) {
-  if (runningChild > 0) kill(runningChild, SIGKILL);
-}
-
 void MakeLogFile() {
   char pattern[] = "/tmp/velmora-startup-bench.XXXXXX";
   int fd = mkstemp(pattern);
@@ -83,8 +77,7 @@ void MakeLogFile() {
     exit(1);
   }
   close(fd);
-  logPath = pattern;
-  signal(SIGALRM, KillRunningChild);
+  g_LogPath = pattern;
 }
 
 Options Parse(int argc, char** argv) {
@@ -108,26 +101,22 @@ Options Parse(int argc, char** argv) {
 
 // A segment with the key that exists already belongs to someone else and is left alone.
 CaptureExchange* CreateRecord() {
-  recordId = shmget(kExchangeKey, kExchangeSize, IPC_CREAT | IPC_EXCL | 0600);
-  if (recordId < 0) {
+  g_RecordId = ExchangeCreate(kExchangeKey, 0600);
+  if (g_RecordId < 0) {
     perror("shmget");
     Fail("cannot create the record (is this inside scripts/sandbox?)");
   }
-  void* address = shmat(recordId, nullptr, 0);
-  if (address == reinterpret_cast<void*>(-1)) {
+  CaptureExchange* record = ExchangeAttach(g_RecordId);
+  if (record == nullptr) {
     perror("shmat");
     exit(1);
   }
-  return static_cast<CaptureExchange*>(address);
+  return record;
 }
 
-// The parent's request: fingers 7, 2 and 1, nothing else.
 void ResetRecord(CaptureExchange* record) {
   memset(record, 0, kExchangeSize);
-  record->enrollmentSize = 3;
-  record->enrolled[0] = 7;
-  record->enrolled[1] = 2;
-  record->enrolled[2] = 1;
+  ExchangeWriteRequest(record, kRequest);
 }
 
 double Now() {
@@ -137,40 +126,23 @@ double Now() {
 }
 
 // Runs `path` with both output streams in the log file; the clock covers the child alone, from
-// the spawn to its reaped exit. Gives the wait status.
-int RunOnce(const char* path, Run* run) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0600);
-  posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+// the spawn to its reaped exit. A run past the timeout is killed.
+ChildEnd RunOnce(const char* path, Run* run) {
   char* const argv[] = {const_cast<char*>(path), nullptr};
-  pid_t pid = -1;
+  HostCommand command = {argv, false, g_LogPath.c_str()};
   double start = Now();
-  int spawned = posix_spawn(&pid, path, &actions, nullptr, argv, environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) Fail(std::string("cannot start ") + path + ": " + strerror(spawned));
-  runningChild = pid;
-  alarm(kRunTimeoutSeconds);
-  int status = 0;
-  rusage usage{};
-  pid_t waited;
-  while ((waited = wait4(pid, &status, 0, &usage)) < 0 && errno == EINTR) {
-  }
+  pid_t pid = HostStartChild(command, g_Signals);
+  if (pid < 0) Fail(std::string("cannot start ") + path + ": " + strerror(errno));
+  ChildEnd end;
+  HostWaitChild(pid, kRunTimeoutSeconds, g_Signals, &end);
   run->milliseconds = Now() - start;
-  alarm(0);
-  runningChild = -1;
-  if (waited != pid) {
-    perror("wait4");
-    exit(1);
-  }
-  run->peakKiB = usage.ru_maxrss;
-  return status;
+  run->peakKiB = end.peakKiB;
+  return end;
 }
 
 [[noreturn]] void FailRun(const char* path, const std::string& what) {
   fprintf(stderr, "velmora-startup-bench: %s: %s; its output:\n", path, what.c_str());
-  if (FILE* log = fopen(logPath.c_str(), "r")) {
+  if (FILE* log = fopen(g_LogPath.c_str(), "r")) {
     char line[512];
     while (fgets(line, sizeof(line), log)) fputs(line, stderr);
     fclose(log);
@@ -178,8 +150,8 @@ int RunOnce(const char* path, Run* run) {
   exit(1);
 }
 
-void CheckExit(const char* path, int status) {
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) FailRun(path, "did not exit with status 0");
+void CheckExit(const char* path, const ChildEnd& end) {
+  if (!end.exited || end.exitStatus != 0) FailRun(path, "did not exit with status 0");
 }
 
 // A capture run counts only when the sample really reached the record.
@@ -249,10 +221,11 @@ int main(int argc, char** argv) {
   Options options = Parse(argc, argv);
   atexit(CleanUp);
   std::string error;
-  if (!server.Start(&error)) Fail(error);
-  setenv("DISPLAY", server.Display().c_str(), 1);
+  if (!g_Server.Start(&error)) Fail(error);
+  setenv("DISPLAY", g_Server.Display().c_str(), 1);
   SetSimulatorEnvironment();
   MakeLogFile();
+  g_Signals = HostBlockSignals(HostInterrupts::kNone);
   CaptureExchange* record = CreateRecord();
 
   // One warm-up run each fills the page cache and the toolkit's caches for both.
@@ -263,7 +236,7 @@ int main(int argc, char** argv) {
     capture.push_back(RunCapture(options.program, record));
     floor.push_back(RunFloor(options.floor));
   }
-  shmdt(record);
+  ExchangeDetach(record);
 
   Summary c = Summarise(capture), f = Summarise(floor);
   if (options.summary)

@@ -29,6 +29,12 @@ ExchangeRequest ExchangeReadRequest(const CaptureExchange* record) {
   return request;
 }
 
+void ExchangeWriteRequest(CaptureExchange* record, const ExchangeRequest& request) {
+  record->enrollmentSize = request.enrollmentSize;
+  memcpy(record->enrolled, request.enrolled, ClampEnrolled(request.count));
+  record->reserved = request.reserved;
+}
+
 void ExchangeWriteResult(CaptureExchange* record, const unsigned char* sample, int32_t sampleSize,
                          FingerNumber selected, int32_t unitCount) {
   CopySample(record->sample, sample);

@@ -5,7 +5,8 @@
 // the parent reads these offsets, so none of them may move.
 //
 // Reading and writing are plain functions over a record pointer, so they work on an ordinary
-// local record as well as on the attached segment. Thread rules: only the main thread touches
+// local record as well as on the attached segment. The program reads the request and writes the
+// result; whatever plays the parent writes the request. Thread rules: only the main thread touches
 // the record, and only before the window is built and after its main loop has ended.
 #ifndef VELMORA_CAPTURE_CAPTURE_EXCHANGE_H_
 #define VELMORA_CAPTURE_CAPTURE_EXCHANGE_H_
@@ -48,16 +49,21 @@ static_assert(offsetof(CaptureExchange, doneCompanion) == 277);
 static_assert(offsetof(CaptureExchange, gap) == 278);
 static_assert(offsetof(CaptureExchange, UnitCount) == 280);
 
-// The request as the program reads it.
+// The request, as the program reads it and as the parent writes it.
 struct ExchangeRequest {
   int32_t enrollmentSize;  // as the parent wrote it, for the log
-  int32_t count;           // enrollmentSize clamped to 0..10: the entries that may be read
+  int32_t count;           // the entries of enrolled that count: enrollmentSize clamped to 0..10
   FingerNumber enrolled[kExchangeMaxEnrolled];
   uint8_t reserved;
 };
 
 // Reads enrollmentSize, the enrolled list and the reserved byte.
 ExchangeRequest ExchangeReadRequest(const CaptureExchange* record);
+
+// Writes the parent's request: enrollmentSize as given (any value, for a parent that tests the
+// program), the first count entries of the enrolled list (count clamped to 0..10; the entries after
+// them keep their contents) and the reserved byte. Touches no other field.
+void ExchangeWriteRequest(CaptureExchange* record, const ExchangeRequest& request);
 
 // Writes the result fields in the parent's order: sample (cut to 255 bytes and a terminator;
 // bytes after the terminator keep their contents), SampleSize, selected finger, UnitCount.

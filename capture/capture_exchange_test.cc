@@ -46,6 +46,38 @@ TEST(ExchangeReadRequest, ClampsSizeOutsideTheList) {
   EXPECT_EQ(above.reserved, 0x0B);
 }
 
+TEST(ExchangeWriteRequest, WritesTheRequestAndNothingElse) {
+  CaptureExchange record = FilledRecord(0xEE);
+  CaptureExchange before = record;
+  ExchangeWriteRequest(&record, ExchangeRequest{3, 3, {7, 2, 1}, 0x5A});
+  ExchangeRequest read = ExchangeReadRequest(&record);
+  EXPECT_EQ(read.enrollmentSize, 3);
+  ASSERT_EQ(read.count, 3);
+  EXPECT_EQ(read.enrolled[0], 7);
+  EXPECT_EQ(read.enrolled[2], 1);
+  EXPECT_EQ(read.reserved, 0x5A);
+  EXPECT_EQ(record.enrolled[3], 0xEE) << "entries past the count keep their contents";
+  EXPECT_EQ(memcmp(&record, &before, 260), 0);
+  EXPECT_EQ(memcmp(&record.selected, &before.selected, kExchangeSize - 275), 0);
+}
+
+// A parent that tests the program may send any size; the list still holds ten entries at most.
+TEST(ExchangeWriteRequest, SizeIsWrittenAsGivenAndTheListClamped) {
+  CaptureExchange record = FilledRecord(0x0B);
+  ExchangeRequest request = {-3, 99, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, 0x22};
+  ExchangeWriteRequest(&record, request);
+  EXPECT_EQ(record.enrollmentSize, -3);
+  EXPECT_EQ(record.enrolled[9], 10);
+  EXPECT_EQ(record.reserved, 0x22) << "the list must not spill into the reserved byte";
+  EXPECT_EQ(record.selected, 0x0B);
+
+  request = {12, -1, {4}, 0x33};
+  ExchangeWriteRequest(&record, request);
+  EXPECT_EQ(record.enrollmentSize, 12);
+  EXPECT_EQ(record.enrolled[0], 1) << "a negative count writes no entry";
+  EXPECT_EQ(record.reserved, 0x33);
+}
+
 TEST(ExchangeWriteResult, ShortSampleKeepsBytesAfterTerminator) {
   CaptureExchange record = FilledRecord(0xAA);
   ExchangeWriteResult(&record, Bytes("abc"), 100, 7, 2);

@@ -21,3 +21,9 @@ CaptureExchange* ExchangeAttach(int shmid) {
   if (address == reinterpret_cast<void*>(-1)) return nullptr;
   return static_cast<CaptureExchange*>(address);
 }
+
+int ExchangeCreate(int key, int mode) { return shmget(key, kExchangeSize, IPC_CREAT | IPC_EXCL | mode); }
+
+int ExchangeDetach(CaptureExchange* record) { return shmdt(record); }
+
+int ExchangeRemove(int shmid) { return shmctl(shmid, IPC_RMID, nullptr); }

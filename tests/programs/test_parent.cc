@@ -26,14 +26,9 @@
 // Exit status: 0 when those lines were printed; 1 when a step of its own failed (bad option,
 // segment exists, cannot start the program), with the reason on standard error.
 #include <errno.h>
-#include <spawn.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/ipc.h>
-#include <sys/shm.h>
-#include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <map>
@@ -41,7 +36,9 @@
 #include <vector>
 
 #include "capture/capture_exchange.h"
+#include "capture/exchange_segment.h"
 #include "tests/programs/program_args.h"
+#include "tools/capture_host/host_child.h"
 
 namespace {
 
@@ -128,35 +125,50 @@ void SetInt32(std::map<std::string, std::string>& fields, const char* option, in
     *field = static_cast<int32_t>(Number(fields[option], option, INT32_MIN, INT32_MAX));
 }
 
+// The request as the record holds it so far: its size and reserved byte, no list entries.
+ExchangeRequest RequestOf(const CaptureExchange* record) {
+  ExchangeRequest request = {};
+  request.enrollmentSize = record->enrollmentSize;
+  request.reserved = record->reserved;
+  return request;
+}
+
+void SetList(const std::string& text, ExchangeRequest* request) {
+  std::vector<uint8_t> list;
+  if (!ParseHexBytes(text, &list) || list.size() > kExchangeMaxEnrolled)
+    Fail("--enrolled: up to 10 hex bytes");
+  if (!list.empty()) memcpy(request->enrolled, list.data(), list.size());
+  request->count = static_cast<int32_t>(list.size());
+  request->enrollmentSize = request->count;
+}
+
+void SetSample(const std::string& sample, CaptureExchange* record) {
+  if (sample.size() >= kExchangeSampleArea) Fail("--sample: at most 255 bytes");
+  memcpy(record->sample, sample.c_str(), sample.size() + 1);
+}
+
+// The options are checked in this order, so that the first bad one is the one reported.
 void SetFields(std::map<std::string, std::string>& fields, CaptureExchange* record) {
-  if (fields.count("enrolled")) {
-    std::vector<uint8_t> list;
-    if (!ParseHexBytes(fields["enrolled"], &list) || list.size() > kExchangeMaxEnrolled)
-      Fail("--enrolled: up to 10 hex bytes");
-    if (!list.empty()) memcpy(record->enrolled, list.data(), list.size());
-    record->enrollmentSize = static_cast<int32_t>(list.size());
-  }
-  if (fields.count("sample")) {
-    const std::string& sample = fields["sample"];
-    if (sample.size() >= kExchangeSampleArea) Fail("--sample: at most 255 bytes");
-    memcpy(record->sample, sample.c_str(), sample.size() + 1);
-  }
-  SetInt32(fields, "enrollment-size", &record->enrollmentSize);
+  ExchangeRequest request = RequestOf(record);
+  if (fields.count("enrolled")) SetList(fields["enrolled"], &request);
+  if (fields.count("sample")) SetSample(fields["sample"], record);
+  SetInt32(fields, "enrollment-size", &request.enrollmentSize);
   SetInt32(fields, "sample-size", &record->SampleSize);
   SetInt32(fields, "units", &record->UnitCount);
-  if (fields.count("reserved")) record->reserved = Byte(fields["reserved"], "reserved");
+  if (fields.count("reserved")) request.reserved = Byte(fields["reserved"], "reserved");
   if (fields.count("selected"))
     record->selected = static_cast<FingerNumber>(Number(fields["selected"], "selected", 0, 255));
+  ExchangeWriteRequest(record, request);
 }
 
 // The creator recorded with a segment is the effective user of the creating call.
 int CreateAs(long creatorUid, long key, long mode) {
   if (creatorUid >= 0 && seteuid(static_cast<uid_t>(creatorUid)) != 0)
     Fail(std::string("seteuid: ") + strerror(errno));
-  int shmid = shmget(static_cast<key_t>(key), kExchangeSize, IPC_CREAT | IPC_EXCL | static_cast<int>(mode));
+  int shmid = ExchangeCreate(static_cast<int>(key), static_cast<int>(mode));
   int error = errno;
   if (creatorUid >= 0 && seteuid(getuid()) != 0) {
-    if (shmid >= 0) shmctl(shmid, IPC_RMID, nullptr);
+    if (shmid >= 0) ExchangeRemove(shmid);
     Fail(std::string("seteuid: ") + strerror(errno));
   }
   errno = error;
@@ -166,25 +178,26 @@ int CreateAs(long creatorUid, long key, long mode) {
 CaptureExchange* CreateSegment(const Options& options, int* shmid) {
   *shmid = CreateAs(options.creatorUid, options.key, options.mode);
   if (*shmid < 0) Fail(std::string("shmget: ") + strerror(errno));
-  void* address = shmat(*shmid, nullptr, 0);
-  if (address != reinterpret_cast<void*>(-1)) return static_cast<CaptureExchange*>(address);
+  CaptureExchange* record = ExchangeAttach(*shmid);
+  if (record != nullptr) return record;
   int error = errno;
-  shmctl(*shmid, IPC_RMID, nullptr);
+  ExchangeRemove(*shmid);
   Fail(std::string("shmat: ") + strerror(error));
 }
 
-// Waits for the child, polling, so that no signal handling is needed; kills it at the deadline.
-int Wait(pid_t pid, long timeout) {
-  int status = 0;
-  for (long waited = 0; waited < timeout * 20; ++waited) {
-    if (waitpid(pid, &status, WNOHANG) == pid) return status;
-    timespec pause = {0, 50 * 1000 * 1000};
-    nanosleep(&pause, nullptr);
+// Runs the program by PATH with our own streams; kills it with SIGKILL at the timeout.
+ChildEnd RunProgram(const Options& options, int shmid) {
+  HostSignals signals = HostBlockSignals(HostInterrupts::kNone);
+  fflush(stdout);
+  pid_t pid = HostStartChild(HostCommand{options.program.data(), true}, signals);
+  if (pid < 0) {
+    int error = errno;
+    ExchangeRemove(shmid);
+    Fail(std::string("cannot start ") + options.program[0] + ": " + strerror(error));
   }
-  kill(pid, SIGKILL);
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  return status;
+  ChildEnd end;
+  HostWaitChild(pid, static_cast<int>(options.timeout), signals, &end);
+  return end;
 }
 
 }  // namespace
@@ -193,26 +206,18 @@ int main(int argc, char** argv) {
   Options options = Parse(argc, argv);
   uint8_t bytes[kExchangeSize];
   StartRecord(options.fields, bytes);
-  CaptureExchange* local = reinterpret_cast<CaptureExchange*>(bytes);
-  SetFields(options.fields, local);
+  SetFields(options.fields, reinterpret_cast<CaptureExchange*>(bytes));
   int shmid = -1;
   CaptureExchange* record = CreateSegment(options, &shmid);
   memcpy(record, bytes, kExchangeSize);
-  fflush(stdout);
-  pid_t pid = -1;
-  int spawned = posix_spawnp(&pid, options.program[0], nullptr, nullptr, options.program.data(), environ);
-  if (spawned != 0) {
-    shmctl(shmid, IPC_RMID, nullptr);
-    Fail(std::string("cannot start ") + options.program[0] + ": " + strerror(spawned));
-  }
-  int status = Wait(pid, options.timeout);
+  ChildEnd end = RunProgram(options, shmid);
   memcpy(bytes, record, kExchangeSize);
-  shmdt(record);
-  shmctl(shmid, IPC_RMID, nullptr);
-  if (WIFEXITED(status))
-    printf("exit %d\n", WEXITSTATUS(status));
+  ExchangeDetach(record);
+  ExchangeRemove(shmid);
+  if (end.exited)
+    printf("exit %d\n", end.exitStatus);
   else
-    printf("signal %d\n", WTERMSIG(status));
+    printf("signal %d\n", end.signal);
   printf("record %s\n", HexOf(bytes, kExchangeSize).c_str());
   return 0;
 }

@@ -1,34 +1,33 @@
 #include "tools/capture_host/host_child.h"
 
 #include <errno.h>
+#include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
 namespace {
 
-sigset_t WaitedSignals() {
-  sigset_t set;
-  sigemptyset(&set);
-  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGCHLD}) sigaddset(&set, signal);
-  return set;
-}
+constexpr int kInterruptions[] = {SIGINT, SIGTERM, SIGHUP};
 
-void Record(int status, ChildEnd* end) {
+void Record(int status, const rusage& usage, ChildEnd* end) {
   end->exited = WIFEXITED(status);
   end->exitStatus = end->exited ? WEXITSTATUS(status) : 0;
   end->signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+  end->peakKiB = usage.ru_maxrss;
 }
 
 bool Reaped(pid_t pid, int flags, ChildEnd* end) {
   int status = 0;
+  rusage usage{};
   pid_t result;
   do {
-    result = waitpid(pid, &status, flags);
+    result = wait4(pid, &status, flags, &usage);
   } while (result < 0 && errno == EINTR);
   if (result != pid) return false;
-  Record(status, end);
+  Record(status, usage, end);
   return true;
 }
 
@@ -50,30 +49,49 @@ timespec Interval(double seconds) {
   return interval;
 }
 
-}  // namespace
-
-void HostBlockSignals(sigset_t* former) {
-  signal(SIGCHLD, SIG_DFL);
-  sigset_t set = WaitedSignals();
-  sigprocmask(SIG_BLOCK, &set, former);
+void InitSpawnMask(posix_spawnattr_t* attributes, const sigset_t& mask) {
+  posix_spawnattr_init(attributes);
+  posix_spawnattr_setsigmask(attributes, &mask);
+  posix_spawnattr_setflags(attributes, POSIX_SPAWN_SETSIGMASK);
 }
 
-pid_t HostStartChild(const char* program, const sigset_t& former) {
+// Both output streams into the log file, when there is one.
+void InitSpawnOutput(posix_spawn_file_actions_t* actions, const char* logPath) {
+  posix_spawn_file_actions_init(actions);
+  if (logPath == nullptr) return;
+  posix_spawn_file_actions_addopen(actions, STDOUT_FILENO, logPath, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_adddup2(actions, STDOUT_FILENO, STDERR_FILENO);
+}
+
+}  // namespace
+
+HostSignals HostBlockSignals(HostInterrupts interrupts) {
+  signal(SIGCHLD, SIG_DFL);
+  HostSignals signals;
+  sigemptyset(&signals.waited);
+  sigaddset(&signals.waited, SIGCHLD);
+  if (interrupts == HostInterrupts::kTaken)
+    for (int interruption : kInterruptions) sigaddset(&signals.waited, interruption);
+  sigprocmask(SIG_BLOCK, &signals.waited, &signals.former);
+  return signals;
+}
+
+pid_t HostStartChild(const HostCommand& command, const HostSignals& signals) {
   posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  posix_spawnattr_setsigmask(&attributes, &former);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
-  char* const argv[] = {const_cast<char*>(program), nullptr};
+  InitSpawnMask(&attributes, signals.former);
+  posix_spawn_file_actions_t actions;
+  InitSpawnOutput(&actions, command.logPath);
+  auto spawn = command.searchPath ? posix_spawnp : posix_spawn;
   pid_t pid = -1;
-  int result = posix_spawn(&pid, program, nullptr, &attributes, argv, environ);
+  int result = spawn(&pid, command.argv[0], &actions, &attributes, command.argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   if (result == 0) return pid;
   errno = result;
   return -1;
 }
 
-int HostWaitChild(pid_t pid, int timeoutSeconds, ChildEnd* end) {
-  sigset_t set = WaitedSignals();
+int HostWaitChild(pid_t pid, int timeoutSeconds, const HostSignals& signals, ChildEnd* end) {
   double deadline = Now() + timeoutSeconds;
   while (!Reaped(pid, WNOHANG, end)) {
     double remaining = deadline - Now();
@@ -83,7 +101,7 @@ int HostWaitChild(pid_t pid, int timeoutSeconds, ChildEnd* end) {
       return 0;
     }
     timespec interval = Interval(remaining);
-    int signal = sigtimedwait(&set, nullptr, &interval);
+    int signal = sigtimedwait(&signals.waited, nullptr, &interval);
     if (signal > 0 && signal != SIGCHLD) {
       KillAndReap(pid, end);
       return signal;

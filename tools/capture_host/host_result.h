@@ -8,14 +8,7 @@
 #include <string>
 
 #include "capture/capture_exchange.h"
-
-// How the capture program ended.
-struct ChildEnd {
-  bool exited = false;  // ended by exit(); exitStatus holds its status
-  int exitStatus = 0;
-  int signal = 0;         // the signal that ended it, when it did not exit
-  bool timedOut = false;  // the host killed it after the timeout
-};
+#include "tools/capture_host/host_child.h"
 
 // The host's exit statuses.
 constexpr int kHostSample = 0;

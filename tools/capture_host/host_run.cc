@@ -35,21 +35,25 @@ int Interrupted(int signal) {
   return 128 + signal;
 }
 
+pid_t StartProgram(const HostOptions& options, const HostSignals& signals) {
+  char* const argv[] = {const_cast<char*>(options.program.c_str()), nullptr};
+  return HostStartChild(HostCommand{argv}, signals);
+}
+
 }  // namespace
 
 int RunHost(const HostOptions& options, int key) {
-  sigset_t former;
-  HostBlockSignals(&former);
+  HostSignals signals = HostBlockSignals(HostInterrupts::kTaken);
   HostSegment segment;
   if (!CreateSegment(key, options, &segment)) return kHostError;
-  pid_t pid = HostStartChild(options.program.c_str(), former);
+  pid_t pid = StartProgram(options, signals);
   if (pid < 0) {
     fprintf(stderr, "velmora-capture-host: cannot start %s: %s\n", options.program.c_str(), strerror(errno));
     HostSegmentRelease(&segment);
     return kHostError;
   }
   ChildEnd end;
-  int signal = HostWaitChild(pid, options.timeoutSeconds, &end);
+  int signal = HostWaitChild(pid, options.timeoutSeconds, signals, &end);
   CaptureExchange record;
   memcpy(&record, segment.record, sizeof record);
   HostSegmentRelease(&segment);

@@ -3,40 +3,49 @@
 #include <errno.h>
 #include <stdio.h>
 #include <string.h>
-#include <sys/ipc.h>
-#include <sys/shm.h>
+
+#include "capture/exchange_segment.h"
+
+namespace {
+
+// Closed to group and others, so that the program trusts the record with a sample.
+constexpr int kHostSegmentMode = 0600;
+
+}  // namespace
 
 int HostSegmentCreate(int key, HostSegment* segment) {
-  int shmid = shmget(key, kExchangeSize, IPC_CREAT | IPC_EXCL | 0600);
+  int shmid = ExchangeCreate(key, kHostSegmentMode);
   if (shmid < 0 && errno == EEXIST) return kSegmentExists;
   if (shmid < 0) {
     perror("shmget");
     return kSegmentFailed;
   }
-  void* address = shmat(shmid, nullptr, 0);
-  if (address == reinterpret_cast<void*>(-1)) {
+  CaptureExchange* record = ExchangeAttach(shmid);
+  if (record == nullptr) {
     perror("shmat");
-    shmctl(shmid, IPC_RMID, nullptr);
+    ExchangeRemove(shmid);
     return kSegmentFailed;
   }
   segment->shmid = shmid;
-  segment->record = static_cast<CaptureExchange*>(address);
+  segment->record = record;
   memset(segment->record, 0, kExchangeSize);
   return kSegmentCreated;
 }
 
 void HostWriteRequest(CaptureExchange* record, const std::vector<FingerNumber>& fingers) {
-  size_t count = fingers.size() < kExchangeMaxEnrolled ? fingers.size() : kExchangeMaxEnrolled;
-  record->enrollmentSize = static_cast<int32_t>(count);
-  if (count > 0) memcpy(record->enrolled, fingers.data(), count);
+  ExchangeRequest request = {};
+  request.count = fingers.size() < kExchangeMaxEnrolled ? fingers.size() : kExchangeMaxEnrolled;
+  request.enrollmentSize = request.count;
+  if (request.count > 0) memcpy(request.enrolled, fingers.data(), request.count);
+  ExchangeWriteRequest(record, request);
 }
 
 void HostSegmentRelease(HostSegment* segment) {
   if (segment->record != nullptr) {
     memset(segment->record, 0, kExchangeSize);
-    shmdt(segment->record);
+    ExchangeDetach(segment->record);
     segment->record = nullptr;
   }
-  if (segment->shmid >= 0 && shmctl(segment->shmid, IPC_RMID, nullptr) != 0) perror("shmctl");
+  if (segment->shmid >= 0 && ExchangeRemove(segment->shmid) != 0) perror("shmctl");
   segment->shmid = -1;
 }

@@ -24,7 +24,7 @@ constexpr int kSegmentFailed = -1;
 // with nothing left behind.
 int HostSegmentCreate(int key, HostSegment* segment);
 
-// Writes the request: enrollmentSize and the enrolled list (at most 10 fingers).
+// Writes the request: enrollmentSize and the enrolled list (at most 10 fingers), reserved byte 0.
 void HostWriteRequest(CaptureExchange* record, const std::vector<FingerNumber>& fingers);
 
 // Zeroes the record, so that no sample lingers in memory, then detaches and removes the segment.
