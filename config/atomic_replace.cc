@@ -29,15 +29,7 @@ struct Replacement {
   struct stat original;
   FILE* stream = nullptr;  // on the temporary file
   bool named = false;      // the temporary file has its name `temp`
-  ReplaceProbe probe;
 };
-
-// False when the probe makes this step fail.
-bool Allowed(const Replacement& r, ReplaceStep step) {
-  if (!r.probe || !r.probe(step)) return true;
-  errno = EIO;
-  return false;
-}
 
 // A regular file with no other name: a new file in its place would leave another name on the old
 // text.
@@ -62,10 +54,6 @@ bool Resolve(const char* path, Replacement* r) {
 
 // The unnamed file in the target's directory, or -1 with errno set.
 int CreateUnnamed(const Replacement& r) {
-  if (!Allowed(r, ReplaceStep::kCreateUnnamed)) {
-    errno = EOPNOTSUPP;
-    return -1;
-  }
   if (access("/proc/self/fd", X_OK) != 0) {
     errno = EOPNOTSUPP;
     return -1;
@@ -80,7 +68,6 @@ int CreateUnnamed(const Replacement& r) {
 bool LacksUnnamed(int error) { return error == EOPNOTSUPP || error == EISDIR || error == EINVAL; }
 
 bool CreateTemp(Replacement* r) {
-  if (!Allowed(*r, ReplaceStep::kCreate)) return false;
   int fd = CreateUnnamed(*r);
   if (fd < 0 && LacksUnnamed(errno)) {
     fd = mkostemp(r->temp, O_CLOEXEC);
@@ -106,7 +93,6 @@ void RandomizeName(char* temp, int attempt) {
 
 // Gives an unnamed file its name beside the target, trying fresh names while one is taken.
 bool LinkTemp(Replacement* r) {
-  if (!Allowed(*r, ReplaceStep::kLink)) return false;
   if (r->named) return true;
   char fdPath[64];
   snprintf(fdPath, sizeof(fdPath), "/proc/self/fd/%d", fileno(r->stream));
@@ -125,21 +111,17 @@ bool LinkTemp(Replacement* r) {
 // file that cannot take the owner or the mode is no longer the same file to everyone (EPERM).
 bool CopyOwnerAndMode(const Replacement& r) {
   int fd = fileno(r.stream);
-  if (!Allowed(r, ReplaceStep::kOwner)) return false;
   if (fchown(fd, r.original.st_uid, r.original.st_gid) != 0) return false;
-  return Allowed(r, ReplaceStep::kMode) && fchmod(fd, r.original.st_mode & 07777) == 0;
+  return fchmod(fd, r.original.st_mode & 07777) == 0;
 }
 
 bool WriteText(const Replacement& r, std::string_view text) {
-  if (!Allowed(r, ReplaceStep::kWrite)) return false;
   if (fwrite(text.data(), 1, text.size(), r.stream) != text.size()) return false;
-  if (!Allowed(r, ReplaceStep::kFlush) || fflush(r.stream) != 0) return false;
-  return Allowed(r, ReplaceStep::kSync) && fsync(fileno(r.stream)) == 0;
+  if (fflush(r.stream) != 0) return false;
+  return fsync(fileno(r.stream)) == 0;
 }
 
-bool RenameOverTarget(const Replacement& r) {
-  return Allowed(r, ReplaceStep::kRename) && rename(r.temp, r.target) == 0;
-}
+bool RenameOverTarget(const Replacement& r) { return rename(r.temp, r.target) == 0; }
 
 // Keeps the failure's errno, which tells the caller whether another way may still work.
 void Discard(Replacement* r) {
@@ -150,7 +132,6 @@ void Discard(Replacement* r) {
 }
 
 void SyncDirectory(const Replacement& r) {
-  if (!Allowed(r, ReplaceStep::kSyncDirectory)) return;
   const char* slash = strrchr(r.target, '/');
   char dir[PATH_MAX];
   snprintf(dir, sizeof(dir), "%.*s", slash == r.target ? 1 : static_cast<int>(slash - r.target), r.target);
@@ -164,9 +145,8 @@ void SyncDirectory(const Replacement& r) {
 
 bool CannotReplaceKeepingTheFile(int error) { return error == EACCES || error == EPERM || error == EMLINK; }
 
-FILE* ReplaceFileAtomically(const char* path, std::string_view text, ReplaceProbe probe) {
+FILE* ReplaceFileAtomically(const char* path, std::string_view text) {
   Replacement r;
-  r.probe = probe;
   if (!Resolve(path, &r) || !CreateTemp(&r)) return nullptr;
   if (!CopyOwnerAndMode(r) || !WriteText(r, text) || !LinkTemp(&r) || !RenameOverTarget(r)) {
     Discard(&r);

@@ -12,34 +12,21 @@
 
 namespace velmora::config {
 
-// The steps of a replacement, in order.
-enum class ReplaceStep {
-  kCreate,         // the temporary file beside the target, created exclusively
-  kCreateUnnamed,  // the same, unnamed; failing here stands for a file system without unnamed files
-  kOwner,          // the target's owner and group, where this process may give them
-  kMode,           // the target's permission bits
-  kWrite,          // the new text
-  kFlush,          // out of the stream's buffer
-  kSync,           // onto the disk
-  kLink,           // an unnamed temporary file gets its name beside the target
-  kRename,         // over the target
-  kSyncDirectory,  // the new name onto the disk
-};
-
-// Test seam: asked before each step; true makes that step fail as its system call could.
-using ReplaceProbe = bool (*)(ReplaceStep step);
-
 // Replaces the text of the regular file `path` by `text`, only where the new file is the same file
 // to everyone: a file of a single link, replaced by one that takes its owner, group and permission
 // bits. A symbolic link is kept: the file it names is replaced, in that file's directory.
 //
 // Gives a read/write stream on the new file, positioned at its end; the caller must fclose it.
 // Gives null on any failure before the rename, with errno set; the file is then untouched and no
-// temporary file is left. A process killed before the rename leaves the file untouched too, and a
-// temporary file only when it dies between the link and the rename, or on a file system without
-// unnamed files. A failure to sync the directory comes after the rename has made the new text the
-// file's and cannot undo it, so it still gives the stream.
-FILE* ReplaceFileAtomically(const char* path, std::string_view text, ReplaceProbe probe = nullptr);
+// temporary file is left. A process killed before the rename leaves the file untouched too, and at
+// most one temporary file, hidden beside it (".<name>.XXXXXX"): only when it dies between the link
+// of the unnamed file and the rename, or, on a file system without unnamed files, between the
+// creation of the named one and the rename. A failure to sync the directory comes after the rename
+// has made the new text the file's and cannot undo it, so it still gives the stream.
+//
+// These outcomes are tested by failing each of its system calls in turn and by killing the process
+// after each (tests/fault), with unnamed files and without; the replacement has no test hooks.
+FILE* ReplaceFileAtomically(const char* path, std::string_view text);
 
 // Whether `error`, the errno of a null from ReplaceFileAtomically, says only that this file cannot
 // be replaced so that it stays the same file: its directory refuses a new file, the new file may

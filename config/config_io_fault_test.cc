@@ -1,10 +1,14 @@
 // The rewrite under failing system calls: each call that it makes fails in turn, with EIO and with
-// ENOSPC, and then the process is killed right after each call in turn. A failure must leave the
-// file byte for byte as it was, with no temporary file and no descriptor left behind; a kill must
-// leave the old or the new text, whole, with the file's mode. A file with a second link is
-// rewritten through itself, which cannot keep the old text once its writing has begun: there a
-// failure must still give -1 and leave nothing behind.
+// ENOSPC, and then the process is killed right after each call in turn. Up to the rename a failure
+// must leave the file byte for byte as it was, with no temporary file and no descriptor left
+// behind; after it the new text is the file's, and the rewrite must say so. A kill must leave the
+// old text before the rename and the new one from it, whole, with the file's mode, and a hidden
+// temporary file only while one has a name before the rename. The replacement is run with unnamed
+// temporary files and, as on a file system or a kernel without them, with named ones. A file with
+// a second link is rewritten through itself, which cannot keep the old text once its writing has
+// begun: there a failure must still give -1 and leave nothing behind.
 #include <errno.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdio.h>
@@ -16,6 +20,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -49,11 +54,30 @@ bool MustRefuse(int call) {
   return false;
 }
 
+// Where `call` is first made, counted from 1; past the end when it is not made.
+size_t FirstAt(const std::vector<int>& calls, int call) {
+  return std::find(calls.begin(), calls.end(), call) - calls.begin() + 1;
+}
+
+// Where `call` is last made before call number `at`, counted from 1; 0 when it is not.
+size_t LastBefore(const std::vector<int>& calls, int call, size_t at) {
+  size_t before = at - 1;
+  while (before > 0 && calls[before - 1] != call) --before;
+  return before;
+}
+
+// Whether `dir` can hold unnamed files at all; the runs with them are skipped where it cannot.
+bool HasUnnamedFiles(const std::string& dir) {
+  int fd = open(dir.c_str(), O_TMPFILE | O_RDWR, 0600);
+  if (fd >= 0) close(fd);
+  return fd >= 0;
+}
+
 class ConfigIoFaultTest : public testing::Test {
  protected:
   void SetUp() override {
     if (!fault::SyscallFaultSupported()) GTEST_SKIP() << "no seccomp filters here";
-    path_ = dir_.Write("store", kOld, kMode);
+    m_path = m_dir.Write("store", kOld, kMode);
   }
 
   // Opens the store, then runs the rewrite in a child with the filter installed. Gives false when
@@ -64,9 +88,11 @@ class ConfigIoFaultTest : public testing::Test {
     pid_t pid = fork();
     if (pid == 0) {
       close(pipeFds[0]);
-      ConfigHandle* handle = ConfigOpen(path_.c_str());
+      ConfigHandle* handle = ConfigOpen(m_path.c_str());
       Report r;
       int before = fault::OpenDescriptorCount();
+      fault::SyscallFaultRefuseUnnamedFiles(m_unnamedError);
+      fault::SyscallFaultLetThrough(m_uncounted);
       if (!handle || !fault::SyscallFaultInstall(action, at, error)) _exit(3);
       r.result = ConfigSetValue(handle, "Type", "2", 1);
       r.calls = fault::SyscallFaultCount();
@@ -84,31 +110,100 @@ class ConfigIoFaultTest : public testing::Test {
     return got;
   }
 
-  // The rewrite's calls, counted once without faults.
+  // The rewrite's calls, counted once without faults; the rewrite must succeed and leave the
+  // folder's names and the store's mode as they were.
   std::vector<int> Calls() {
+    std::vector<std::string> names = SortedNames();
     Report report;
     int status = 0;
     EXPECT_TRUE(Run(SyscallAction::kCount, 0, 0, &report, &status));
     EXPECT_EQ(report.result, 0);
-    EXPECT_EQ(dir_.Read("store"), kNew);
-    dir_.Write("store", kOld, kMode);
+    EXPECT_EQ(m_dir.Read("store"), kNew);
+    EXPECT_EQ(Mode(), kMode);
+    EXPECT_EQ(SortedNames(), names);
+    m_dir.Write("store", kOld, kMode);
     return std::vector<int>(report.log, report.log + std::min(report.calls, std::size(report.log)));
+  }
+
+  std::vector<std::string> SortedNames() const {
+    std::vector<std::string> names = m_dir.Names();
+    std::sort(names.begin(), names.end());
+    return names;
   }
 
   mode_t Mode() const {
     struct stat status = {};
-    stat(path_.c_str(), &status);
+    stat(m_path.c_str(), &status);
     return status.st_mode & 07777;
   }
 
-  ScopedTempDir dir_;
-  std::string path_;
+  // Removes the names beside the store and gives their number; each must be a hidden temporary
+  // name of the store.
+  int RemoveTemporaryFiles() {
+    int removed = 0;
+    for (const std::string& name : m_dir.Names()) {
+      if (name == "store") continue;
+      EXPECT_EQ(name.rfind(".store.", 0), 0u) << name;
+      std::filesystem::remove(m_dir.Path(name));
+      ++removed;
+    }
+    return removed;
+  }
+
+  ScopedTempDir m_dir;
+  std::string m_path;
+  int m_unnamedError = 0;  // for every open of an unnamed file; 0 lets them through
+  int m_uncounted = -1;    // the system call let through uncounted, if any
 };
 
-TEST_F(ConfigIoFaultTest, EveryFailingCallLeavesTheFileAsItWas) {
-  std::vector<int> calls = Calls();
+// The temporary files that a replacement makes: unnamed ones, or named ones where opening an
+// unnamed one fails with `unnamedError`, as the kernel answers without them.
+struct TemporaryFiles {
+  const char* name;
+  int unnamedError;
+};
+
+// For the names of the tests, which show the parameter.
+void PrintTo(const TemporaryFiles& files, std::ostream* out) { *out << files.name; }
+
+const TemporaryFiles kTemporaryFiles[] = {
+    {"Unnamed", 0},
+    {"NamedWhereTheFileSystemHasNoUnnamed", EOPNOTSUPP},
+    {"NamedWhereTheKernelHasNoUnnamed", EISDIR},
+};
+
+class ConfigReplaceFaultTest : public ConfigIoFaultTest, public testing::WithParamInterface<TemporaryFiles> {
+ protected:
+  void SetUp() override {
+    ConfigIoFaultTest::SetUp();
+    if (IsSkipped()) return;
+    m_unnamedError = GetParam().unnamedError;
+    if (m_unnamedError == 0 && !HasUnnamedFiles(m_dir.path())) GTEST_SKIP() << "no O_TMPFILE here";
+    // mkostemp, which makes the named file, asks for random bits once more when its first draw
+    // would bias the name: a getrandom in some runs and not in others would shift every later call.
+    if (m_unnamedError != 0) m_uncounted = SYS_getrandom;
+  }
+
+  // The rewrite's calls; only an unnamed temporary file is linked to a name, which tells that the
+  // replacement made the kind under test.
+  std::vector<int> ReplacementCalls() {
+    std::vector<int> calls = Calls();
+    bool linked = FirstAt(calls, SYS_linkat) <= calls.size();
+    EXPECT_EQ(linked, m_unnamedError == 0) << "the replacement made the other kind of temporary file";
+    return calls;
+  }
+
+  // The call from which the temporary file has a name: the link of an unnamed one, or the open
+  // that creates a named one, the last open before the rename.
+  size_t NamedAt(const std::vector<int>& calls, size_t renameAt) const {
+    return m_unnamedError == 0 ? FirstAt(calls, SYS_linkat) : LastBefore(calls, SYS_openat, renameAt);
+  }
+};
+
+TEST_P(ConfigReplaceFaultTest, EveryFailingCallLeavesTheFileAsItWas) {
+  std::vector<int> calls = ReplacementCalls();
   ASSERT_GT(calls.size(), 5u);
-  size_t renameAt = std::find(calls.begin(), calls.end(), SYS_rename) - calls.begin() + 1;
+  size_t renameAt = FirstAt(calls, SYS_rename);
   ASSERT_LE(renameAt, calls.size()) << "the rewrite made no rename";
   int refused = 0;
   for (size_t at = 1; at <= calls.size(); ++at) {
@@ -121,65 +216,82 @@ TEST_F(ConfigIoFaultTest, EveryFailingCallLeavesTheFileAsItWas) {
       EXPECT_TRUE(report.struck);
       // Up to the rename, a failed step of the replacement is a failed rewrite; other calls (the
       // size hint of a stream, a random name) may fail without harm. After the rename nothing
-      // can take the new text back, and nothing is then a failure of the rewrite.
+      // can take the new text back (not a failed sync of the folder), so the rewrite has happened.
       if (at <= renameAt && MustRefuse(calls[at - 1])) {
         EXPECT_EQ(report.result, -1);
       }
-      EXPECT_EQ(dir_.Read("store"), report.result == 0 ? kNew : kOld);
+      if (at > renameAt) {
+        EXPECT_EQ(report.result, 0);
+      }
+      EXPECT_EQ(m_dir.Read("store"), report.result == 0 ? kNew : kOld);
       EXPECT_EQ(Mode(), kMode);
-      EXPECT_EQ(dir_.Names(), std::vector<std::string>{"store"});
+      EXPECT_EQ(m_dir.Names(), std::vector<std::string>{"store"});
       EXPECT_EQ(report.descriptorsLeft, 0);
       refused += report.result != 0;
-      dir_.Write("store", kOld, kMode);
+      m_dir.Write("store", kOld, kMode);
       if (HasFailure()) return;
     }
   }
   // Most calls come before the rename; a rewrite that ignored their failures would show here.
   EXPECT_GT(refused, static_cast<int>(calls.size()));
-  printf("ConfigSetValue: %zu system calls, each failed with EIO and ENOSPC: %d refused, %zu completed\n",
-         calls.size(), refused, 2 * calls.size() - refused);
+  printf(
+      "ConfigSetValue, temporary file %s: %zu system calls, each failed with EIO and ENOSPC: %d refused, "
+      "%zu completed\n",
+      GetParam().name, calls.size(), refused, 2 * calls.size() - refused);
 }
 
-TEST_F(ConfigIoFaultTest, KillAfterEveryCallLeavesTheOldOrTheNewTextWhole) {
-  std::vector<int> calls = Calls();
+TEST_P(ConfigReplaceFaultTest, KillAfterEveryCallLeavesTheOldOrTheNewTextWhole) {
+  std::vector<int> calls = ReplacementCalls();
   ASSERT_GT(calls.size(), 5u);
-  int sawOld = 0, sawNew = 0;
+  size_t renameAt = FirstAt(calls, SYS_rename);
+  ASSERT_LE(renameAt, calls.size()) << "the rewrite made no rename";
+  size_t namedAt = NamedAt(calls, renameAt);
+  ASSERT_GT(namedAt, 0u);
+  ASSERT_LT(namedAt, renameAt);
+  // An unnamed file is named only once it is whole and on the disk: the rename follows at once.
+  if (m_unnamedError == 0) {
+    EXPECT_EQ(renameAt, namedAt + 1);
+  }
+  int sawOld = 0, sawNew = 0, sawTemporary = 0;
   for (size_t at = 1; at <= calls.size(); ++at) {
     SCOPED_TRACE("killed after call " + std::to_string(at) + " (" + fault::SyscallName(calls[at - 1]) + ")");
     Report report;
     int status = 0;
     EXPECT_FALSE(Run(SyscallAction::kKill, at, 0, &report, &status));
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "wait status " << status;
-    std::string text = dir_.Read("store");
-    EXPECT_TRUE(text == kOld || text == kNew) << text;
+    // The rename is the one moment at which the file's text changes, and it changes whole.
+    std::string text = m_dir.Read("store");
+    EXPECT_EQ(text, at < renameAt ? kOld : kNew);
     EXPECT_EQ(Mode(), kMode);
     sawOld += text == kOld;
     sawNew += text == kNew;
-    // A process killed between the link and the rename cannot remove the named temporary file;
-    // it is the only other name, hidden beside the store.
-    for (const std::string& name : dir_.Names()) {
-      EXPECT_TRUE(name == "store" || name.rfind(".store.", 0) == 0) << name;
-      if (name != "store") std::filesystem::remove(dir_.Path(name));
-    }
-    dir_.Write("store", kOld, kMode);
+    // A killed process cannot remove a temporary file that has a name; it is the only other name,
+    // hidden beside the store, and only from its naming to the rename.
+    int left = RemoveTemporaryFiles();
+    EXPECT_EQ(left, namedAt <= at && at < renameAt ? 1 : 0);
+    sawTemporary += left;
+    m_dir.Write("store", kOld, kMode);
     if (HasFailure()) return;
   }
   // The last call comes after the rename, the first long before it.
   EXPECT_GT(sawOld, 0);
   EXPECT_GT(sawNew, 0);
-  printf("ConfigSetValue: killed after each of %zu system calls: %d old texts, %d new\n", calls.size(),
-         sawOld, sawNew);
+  printf(
+      "ConfigSetValue, temporary file %s: killed after each of %zu system calls: %d old texts, %d new, "
+      "%d with a temporary file left\n",
+      GetParam().name, calls.size(), sawOld, sawNew, sawTemporary);
 }
 
+INSTANTIATE_TEST_SUITE_P(EveryKind, ConfigReplaceFaultTest, testing::ValuesIn(kTemporaryFiles),
+                         [](const testing::TestParamInfo<TemporaryFiles>& info) { return info.param.name; });
+
 TEST_F(ConfigIoFaultTest, EveryFailingCallOfTheRewriteInPlaceIsReported) {
-  ASSERT_EQ(link(path_.c_str(), dir_.Path("other").c_str()), 0);
+  ASSERT_EQ(link(m_path.c_str(), m_dir.Path("other").c_str()), 0);
   std::vector<int> calls = Calls();
   // The text is put back through the file, so both names still share it.
-  EXPECT_EQ(dir_.Read("other"), kOld);
-  // Where a call is made first, counted from 1.
-  auto first = [&](int call) { return std::find(calls.begin(), calls.end(), call) - calls.begin() + 1; };
-  size_t writeAt = first(SYS_write), syncAt = first(SYS_fsync);
-  ASSERT_LT(first(SYS_ftruncate), syncAt) << "the file was not rewritten through itself";
+  EXPECT_EQ(m_dir.Read("other"), kOld);
+  size_t writeAt = FirstAt(calls, SYS_write), syncAt = FirstAt(calls, SYS_fsync);
+  ASSERT_LT(FirstAt(calls, SYS_ftruncate), syncAt) << "the file was not rewritten through itself";
   int refused = 0;
   for (size_t at = 1; at <= calls.size(); ++at) {
     for (int error : {EIO, ENOSPC}) {
@@ -194,18 +306,16 @@ TEST_F(ConfigIoFaultTest, EveryFailingCallOfTheRewriteInPlaceIsReported) {
           (MustRefuse(call) || call == SYS_read || call == SYS_lseek || call == SYS_ftruncate)) {
         EXPECT_EQ(report.result, -1);
       }
-      std::string text = dir_.Read("store");
+      std::string text = m_dir.Read("store");
       if (report.result == 0 || at < writeAt) {
         EXPECT_EQ(text, report.result == 0 ? kNew : kOld);
       }
-      EXPECT_EQ(dir_.Read("other"), text);
+      EXPECT_EQ(m_dir.Read("other"), text);
       EXPECT_EQ(Mode(), kMode);
-      std::vector<std::string> names = dir_.Names();
-      std::sort(names.begin(), names.end());
-      EXPECT_EQ(names, (std::vector<std::string>{"other", "store"}));
+      EXPECT_EQ(SortedNames(), (std::vector<std::string>{"other", "store"}));
       EXPECT_EQ(report.descriptorsLeft, 0);
       refused += report.result != 0;
-      dir_.Write("store", kOld, kMode);
+      m_dir.Write("store", kOld, kMode);
       if (HasFailure()) return;
     }
   }

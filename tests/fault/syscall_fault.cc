@@ -1,6 +1,7 @@
 #include "tests/fault/syscall_fault.h"
 
 #include <errno.h>
+#include <fcntl.h>
 #include <linux/audit.h>
 #include <linux/filter.h>
 #include <linux/seccomp.h>
@@ -78,31 +79,57 @@ namespace {
 constexpr size_t kLogSize = 4096;
 
 // The handler's state: written before the filter goes in, then only by the handler.
-SyscallAction s_Action;
-size_t s_At;
-int s_Error;
-volatile size_t s_Count;
-int s_Log[kLogSize];
+SyscallAction g_action;
+size_t g_at;
+int g_error;
+volatile size_t g_count;
+int g_log[kLogSize];
+int g_unnamedError;    // for opens of unnamed files, 0 when they go through
+int g_uncounted = -1;  // the number of the calls let through uncounted
 
 void Kill() {
   velmora_fault_syscall6(SYS_kill, velmora_fault_syscall6(SYS_getpid, 0, 0, 0, 0, 0, 0), SIGKILL, 0, 0, 0, 0);
 }
 
+long Perform(int number, const greg_t* regs) {
+  return velmora_fault_syscall6(number, regs[REG_RDI], regs[REG_RSI], regs[REG_RDX], regs[REG_R10],
+                                regs[REG_R8], regs[REG_R9]);
+}
+
+bool RefusesUnnamed(int number, const greg_t* regs) {
+  if (g_unnamedError == 0) return false;
+  greg_t flags = number == SYS_openat ? regs[REG_RDX] : number == SYS_open ? regs[REG_RSI] : 0;
+  return (flags & O_TMPFILE) == O_TMPFILE;
+}
+
+// The calls answered before the counting, which are not the test's to fail: the file system under
+// test refuses unnamed files, and the call let through is made as though it were not trapped.
+bool AnsweredUncounted(int number, greg_t* regs) {
+  if (RefusesUnnamed(number, regs)) {
+    regs[REG_RAX] = -g_unnamedError;
+  } else if (number == g_uncounted) {
+    regs[REG_RAX] = Perform(number, regs);
+  } else {
+    return false;
+  }
+  return true;
+}
+
 void OnTrap(int, siginfo_t* info, void* context) {
   greg_t* regs = static_cast<ucontext_t*>(context)->uc_mcontext.gregs;
   int number = info->si_syscall;
-  size_t count = s_Count + 1;
-  s_Count = count;
-  if (count <= kLogSize) s_Log[count - 1] = number;
-  bool chosen = s_Action != SyscallAction::kCount && count == s_At;
-  if (chosen && s_Action == SyscallAction::kFail && number != SYS_close) {
-    regs[REG_RAX] = -s_Error;
+  if (AnsweredUncounted(number, regs)) return;
+  size_t count = g_count + 1;
+  g_count = count;
+  if (count <= kLogSize) g_log[count - 1] = number;
+  bool chosen = g_action != SyscallAction::kCount && count == g_at;
+  if (chosen && g_action == SyscallAction::kFail && number != SYS_close) {
+    regs[REG_RAX] = -g_error;
     return;
   }
-  long result = velmora_fault_syscall6(number, regs[REG_RDI], regs[REG_RSI], regs[REG_RDX], regs[REG_R10],
-                                       regs[REG_R8], regs[REG_R9]);
-  if (chosen && s_Action == SyscallAction::kKill) Kill();
-  regs[REG_RAX] = chosen ? -s_Error : result;
+  long result = Perform(number, regs);
+  if (chosen && g_action == SyscallAction::kKill) Kill();
+  regs[REG_RAX] = chosen ? -g_error : result;
 }
 
 // The filter: calls from the handler's own `syscall` pass, the listed ones trap, the rest pass.
@@ -135,10 +162,10 @@ std::vector<sock_filter> Filter() {
 bool SyscallFaultSupported() { return prctl(PR_GET_SECCOMP) >= 0; }
 
 bool SyscallFaultInstall(SyscallAction action, size_t at, int error) {
-  s_Action = action;
-  s_At = at;
-  s_Error = error;
-  s_Count = 0;
+  g_action = action;
+  g_at = at;
+  g_error = error;
+  g_count = 0;
   struct sigaction trap = {};
   trap.sa_sigaction = OnTrap;
   trap.sa_flags = SA_SIGINFO;
@@ -150,14 +177,18 @@ bool SyscallFaultInstall(SyscallAction action, size_t at, int error) {
   return syscall(SYS_seccomp, SECCOMP_SET_MODE_FILTER, 0, &program) == 0;
 }
 
-size_t SyscallFaultCount() { return s_Count; }
-int SyscallFaultNumber(size_t i) { return i >= 1 && i <= kLogSize ? s_Log[i - 1] : -1; }
-bool SyscallFaultStruck() { return s_Action != SyscallAction::kCount && s_Count >= s_At; }
+void SyscallFaultRefuseUnnamedFiles(int error) { g_unnamedError = error; }
+void SyscallFaultLetThrough(int number) { g_uncounted = number; }
+size_t SyscallFaultCount() { return g_count; }
+int SyscallFaultNumber(size_t i) { return i >= 1 && i <= kLogSize ? g_log[i - 1] : -1; }
+bool SyscallFaultStruck() { return g_action != SyscallAction::kCount && g_count >= g_at; }
 
 #else
 
 bool SyscallFaultSupported() { return false; }
 bool SyscallFaultInstall(SyscallAction, size_t, int) { return false; }
+void SyscallFaultRefuseUnnamedFiles(int) {}
+void SyscallFaultLetThrough(int) {}
 size_t SyscallFaultCount() { return 0; }
 int SyscallFaultNumber(size_t) { return -1; }
 bool SyscallFaultStruck() { return false; }

@@ -1,7 +1,8 @@
 // System-call failures on demand, for the I/O fault tests: a seccomp filter sends the chosen
 // system calls of this process to a SIGSYS handler, which counts them and either fails the one
 // chosen call with the chosen error, performs every other call itself, or kills the process right
-// after the chosen call.
+// after the chosen call. It can also stand in for a file system without unnamed files, and let
+// one kind of call through uncounted.
 //
 // Test support only, x86-64 only. Install it in a forked child: a filter cannot be taken back, so
 // the process carries it until it ends.
@@ -26,6 +27,21 @@ bool SyscallFaultSupported();
 // from 1; call number `at` gets `action`, with `error` for kFail. False when the filter could not
 // be installed.
 bool SyscallFaultInstall(SyscallAction action, size_t at, int error);
+
+// Makes every open and openat whose flags include O_TMPFILE fail with `error`, as on a file system
+// without unnamed files: EOPNOTSUPP where the file system lacks them, EISDIR where the kernel does
+// not know the flag (it takes the call for a folder's open). These opens are answered before the
+// counting, so the count, the failure and the kill go to the other calls: those of the fallback
+// that such a file system makes the code take. Call it before SyscallFaultInstall, in the same
+// child; 0, the default, lets the opens through.
+void SyscallFaultRefuseUnnamedFiles(int error);
+
+// Lets every call numbered `number` through uncounted, as though it were not trapped: for a call
+// that the code under test makes a varying number of times, which would shift the count of every
+// later call from one run to the next (mkostemp draws its random bits again, with getrandom, when
+// its first draw would make a biased name). Call it before SyscallFaultInstall, in the same child;
+// -1, the default, lets none through.
+void SyscallFaultLetThrough(int number);
 
 // The calls trapped so far, and the system-call number of the i-th (from 1; at most 4096 logged).
 size_t SyscallFaultCount();
