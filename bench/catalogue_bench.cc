@@ -5,12 +5,12 @@
 
 #include <string>
 
-#include "config/scoped_temp_dir.h"
+#include "tests/support/scoped_temp_dir.h"
 #include "units/plugin_catalogue.h"
 
-namespace {
+using velmora::test::ScopedTempDir;
 
-using velmora::config::ScopedTempDir;
+namespace {
 
 constexpr char kEntry[] =
     "# Reader plug-in\n"

@@ -8,7 +8,9 @@
 #include <string>
 
 #include "config/config_store.h"
-#include "config/scoped_temp_dir.h"
+#include "tests/support/scoped_temp_dir.h"
+
+using velmora::test::ScopedTempDir;
 
 namespace velmora::config {
 namespace {

@@ -7,12 +7,12 @@
 
 #include <string>
 
-#include "config/scoped_temp_dir.h"
+#include "tests/support/scoped_temp_dir.h"
 #include "units/unit_list.h"
 
-namespace {
+using velmora::test::ScopedTempDir;
 
-using velmora::config::ScopedTempDir;
+namespace {
 
 // A configuration root whose `entries` entries all name the simulator.
 void FillRoot(const ScopedTempDir& root, int entries) {

@@ -25,8 +25,10 @@
 
 #include "capture/capture_exchange.h"
 #include "capture/exchange_segment.h"
+#include "tests/support/private_x_server.h"
 #include "tools/capture_host/host_child.h"
-#include "ui/private_x_server.h"
+
+using velmora::test::PrivateXServer;
 
 namespace {
 

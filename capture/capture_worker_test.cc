@@ -4,30 +4,29 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include <filesystem>
-#include <fstream>
 #include <future>
 #include <string>
 
 #include "capture/capture_state.h"
+#include "tests/support/catalogue_root.h"
+#include "tests/support/scoped_temp_dir.h"
 #include "units/unit_list.h"
+
+using velmora::test::MakeRoot;
+using velmora::test::ScopedTempDir;
+using velmora::test::WriteEntry;
 
 namespace {
 
 // A configuration root whose one entry is the simulated reader, removed afterwards.
 class SimulatorRoot {
  public:
-  SimulatorRoot() {
-    char pattern[] = "/tmp/velmora-worker-XXXXXX";
-    m_Path = mkdtemp(pattern);
-    std::ofstream(m_Path + "/conf") << "# configuration root of the worker tests\n";
-    std::ofstream(m_Path + "/simulator") << "Name: " FPX_SIMULATOR_SO "\nType: 1\n";
-  }
-  ~SimulatorRoot() { std::filesystem::remove_all(m_Path); }
-  const char* path() const { return m_Path.c_str(); }
+  SimulatorRoot() : m_Root(MakeRoot(m_Dir.path())) { WriteEntry(m_Root, "simulator", FPX_SIMULATOR_SO, 1); }
+  const char* path() const { return m_Root.c_str(); }
 
  private:
-  std::string m_Path;
+  ScopedTempDir m_Dir;
+  std::string m_Root;
 };
 
 // The simulator reads its settings at each call; each test sets the ones it needs.

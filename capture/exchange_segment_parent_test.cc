@@ -9,7 +9,9 @@
 
 #include "capture/capture_exchange.h"
 #include "capture/exchange_segment.h"
-#include "capture/segment_fixture.h"
+#include "tests/support/own_segment.h"
+
+using velmora::test::OwnSegmentTest;
 
 namespace {
 

@@ -8,7 +8,9 @@
 #include <unistd.h>
 
 #include "capture/capture_exchange.h"
-#include "capture/segment_fixture.h"
+#include "tests/support/own_segment.h"
+
+using velmora::test::OwnSegmentTest;
 
 namespace {
 

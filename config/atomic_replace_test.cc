@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "config/scoped_temp_dir.h"
+#include "tests/support/scoped_temp_dir.h"
+
+using velmora::test::ScopedTempDir;
 
 namespace velmora::config {
 namespace {

@@ -11,10 +11,16 @@
 #include <vector>
 
 #include "config/config_store.h"
-#include "config/config_test_util.h"
 #include "tests/fault/fault_alloc.h"
 #include "tests/fault/fault_loop.h"
 #include "tests/fault/open_descriptors.h"
+#include "tests/support/scoped_temp_dir.h"
+#include "tests/support/store_handle.h"
+
+using velmora::test::Find;
+using velmora::test::Handle;
+using velmora::test::Open;
+using velmora::test::ScopedTempDir;
 
 namespace velmora::config {
 namespace {

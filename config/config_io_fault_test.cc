@@ -25,9 +25,11 @@
 #include <vector>
 
 #include "config/config_store.h"
-#include "config/scoped_temp_dir.h"
 #include "tests/fault/open_descriptors.h"
 #include "tests/fault/syscall_fault.h"
+#include "tests/support/scoped_temp_dir.h"
+
+using velmora::test::ScopedTempDir;
 
 namespace velmora::config {
 namespace {

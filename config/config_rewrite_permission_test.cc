@@ -10,8 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "config/config_test_util.h"
-#include "config/forked_child.h"
+#include "tests/support/forked_child.h"
+#include "tests/support/scoped_temp_dir.h"
+#include "tests/support/store_handle.h"
+
+using velmora::test::BecomeUser;
+using velmora::test::Find;
+using velmora::test::Handle;
+using velmora::test::Open;
+using velmora::test::RunInChild;
+using velmora::test::ScopedTempDir;
 
 namespace velmora::config {
 namespace {

@@ -11,7 +11,13 @@
 #include <set>
 #include <string>
 
-#include "config/config_test_util.h"
+#include "tests/support/scoped_temp_dir.h"
+#include "tests/support/store_handle.h"
+
+using velmora::test::Find;
+using velmora::test::Handle;
+using velmora::test::Open;
+using velmora::test::ScopedTempDir;
 
 namespace velmora::config {
 namespace {

@@ -11,10 +11,13 @@
 
 #include "capture/capture_state.h"
 #include "capture/finger_number.h"
-#include "config/scoped_temp_dir.h"
-#include "ui/private_x_server.h"
+#include "tests/support/private_x_server.h"
+#include "tests/support/scoped_temp_dir.h"
 #include "units/plugin_units.h"
 #include "units/unit_list.h"
+
+using velmora::test::PrivateXServer;
+using velmora::test::ScopedTempDir;
 
 namespace {
 
@@ -218,7 +221,7 @@ TEST_F(FingerWindowTest, ThePictureIsTheNormalStateBackgroundOnly) {
 
 // The installed picture is read as a BMP; a picture of another type under that name still loads.
 TEST_F(FingerWindowTest, APictureOfAnotherTypeIsTheBackgroundAllTheSame) {
-  velmora::config::ScopedTempDir folder;
+  ScopedTempDir folder;
   ASSERT_FALSE(folder.path().empty());
   const std::string picture = folder.Path("hands.bmp");
   GdkPixbuf* png = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, kWindowWidth, kWindowHeight);
@@ -235,7 +238,7 @@ TEST_F(FingerWindowTest, APictureOfAnotherTypeIsTheBackgroundAllTheSame) {
 }
 
 TEST_F(FingerWindowTest, WithoutAPictureNoPixmapAndOneLineNamingTheFile) {
-  velmora::config::ScopedTempDir folder;
+  ScopedTempDir folder;
   ASSERT_FALSE(folder.path().empty());
   const std::string pictures[] = {folder.Path("missing.bmp"),
                                   folder.Write("garbage.bmp", "BM not a picture")};
@@ -332,7 +335,7 @@ TEST_F(FingerWindowTest, ClosingTheWindowEndsTheLoopAndKeepsTheChoice) {
 }
 
 TEST_F(FingerWindowTest, ClosingTheWindowDisconnectsTheFirstUnitOnlyOnceBeforeTheLoopReturns) {
-  velmora::config::ScopedTempDir dir;
+  ScopedTempDir dir;
   std::string trace = dir.Path("trace");
   setenv("VELMORA_TP_TRACE", trace.c_str(), 1);
   UnitSequence units;

@@ -6,7 +6,14 @@
 #include <string>
 
 #include "tests/plugins/tp_long_symbol.h"
-#include "units/units_test_support.h"
+#include "tests/support/catalogue_root.h"
+#include "tests/support/loaded_library.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/scoped_temp_dir.h"
+
+using velmora::test::IsLoaded;
+using velmora::test::ScopedTempDir;
+using velmora::test::WriteFile;
 
 namespace {
 

@@ -5,7 +5,15 @@
 #include <filesystem>
 #include <map>
 
-#include "units/units_test_support.h"
+#include "tests/support/catalogue_root.h"
+#include "tests/support/loaded_library.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/scoped_temp_dir.h"
+
+using velmora::test::MakeRoot;
+using velmora::test::ScopedTempDir;
+using velmora::test::WriteEntry;
+using velmora::test::WriteFile;
 
 namespace {
 

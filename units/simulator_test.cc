@@ -5,8 +5,16 @@
 #include <atomic>
 #include <thread>
 
+#include "tests/support/catalogue_root.h"
+#include "tests/support/loaded_library.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/scoped_temp_dir.h"
 #include "units/plugin_binding.h"
-#include "units/units_test_support.h"
+
+using velmora::test::ReadLines;
+using velmora::test::ScopedEnv;
+using velmora::test::ScopedTempDir;
+using velmora::test::WriteFile;
 
 namespace {
 

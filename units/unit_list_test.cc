@@ -9,8 +9,20 @@
 #include <stdexcept>
 #include <thread>
 
+#include "tests/support/catalogue_root.h"
+#include "tests/support/loaded_library.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/scoped_temp_dir.h"
 #include "units/bio_unit_impl.h"
-#include "units/units_test_support.h"
+
+using velmora::test::IsLoaded;
+using velmora::test::MakeRoot;
+using velmora::test::ReadLines;
+using velmora::test::ScopedEnv;
+using velmora::test::ScopedTempDir;
+using velmora::test::WriteEntriesInOrder;
+using velmora::test::WriteEntry;
+using velmora::test::WriteFile;
 
 namespace {
 

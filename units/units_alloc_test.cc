@@ -16,10 +16,22 @@
 #include "tests/fault/fault_alloc.h"
 #include "tests/fault/fault_loop.h"
 #include "tests/fault/open_descriptors.h"
+#include "tests/support/catalogue_root.h"
+#include "tests/support/loaded_library.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/scoped_temp_dir.h"
 #include "units/bio_unit_impl.h"
 #include "units/plugin_catalogue.h"
 #include "units/unit_list.h"
-#include "units/units_test_support.h"
+
+using velmora::test::IsLoaded;
+using velmora::test::MakeRoot;
+using velmora::test::ReadLines;
+using velmora::test::ScopedEnv;
+using velmora::test::ScopedTempDir;
+using velmora::test::WriteEntriesInOrder;
+using velmora::test::WriteEntry;
+using velmora::test::WriteFile;
 
 namespace {
 

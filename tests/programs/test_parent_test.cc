@@ -7,8 +7,11 @@
 #include <string>
 
 #include "capture/capture_exchange.h"
-#include "tests/programs/command_run.h"
 #include "tests/programs/program_args.h"
+#include "tests/support/command_run.h"
+
+using velmora::test::CommandRun;
+using velmora::test::RunCommand;
 
 namespace {
 

@@ -5,8 +5,19 @@
 
 #include <string>
 
-#include "tests/programs/command_run.h"
-#include "units/units_test_support.h"
+#include "tests/support/catalogue_root.h"
+#include "tests/support/command_run.h"
+#include "tests/support/loaded_library.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/scoped_temp_dir.h"
+
+using velmora::test::CommandRun;
+using velmora::test::MakeRoot;
+using velmora::test::RunCommand;
+using velmora::test::ScopedEnv;
+using velmora::test::ScopedTempDir;
+using velmora::test::WriteEntry;
+using velmora::test::WriteFile;
 
 namespace {
 

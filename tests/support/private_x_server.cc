@@ -1,4 +1,4 @@
-#include "ui/private_x_server.h"
+#include "tests/support/private_x_server.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <sstream>
+
+namespace velmora::test {
 
 namespace {
 
@@ -71,3 +73,5 @@ void PrivateXServer::Stop() {
   m_Pid = -1;
   m_Display.clear();
 }
+
+}  // namespace velmora::test

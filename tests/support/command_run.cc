@@ -1,7 +1,9 @@
-#include "tests/programs/command_run.h"
+#include "tests/support/command_run.h"
 
 #include <stdio.h>
 #include <sys/wait.h>
+
+namespace velmora::test {
 
 CommandRun RunCommand(const std::string& command) {
   CommandRun run = {-1, ""};
@@ -13,3 +15,5 @@ CommandRun RunCommand(const std::string& command) {
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;
 }
+
+}  // namespace velmora::test

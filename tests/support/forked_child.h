@@ -2,8 +2,8 @@
 // up root, or a call that may block for good.
 //
 // Test support only. Call it from the test's own thread.
-#ifndef VELMORA_CONFIG_FORKED_CHILD_H_
-#define VELMORA_CONFIG_FORKED_CHILD_H_
+#ifndef VELMORA_TESTS_SUPPORT_FORKED_CHILD_H_
+#define VELMORA_TESTS_SUPPORT_FORKED_CHILD_H_
 
 #include <errno.h>
 #include <fcntl.h>
@@ -16,7 +16,7 @@
 
 #include <functional>
 
-namespace velmora::config {
+namespace velmora::test {
 
 // Runs `body` in a forked child and gives the child's exit status, `body`'s result (0 to 255).
 // Gives -1 when the child dies of a signal, or has not ended after a minute and is killed (the
@@ -49,6 +49,6 @@ inline int RunInChild(const std::function<int()>& body) {
 // cannot (this process is no superuser).
 inline bool BecomeUser(uid_t id) { return setgroups(0, nullptr) == 0 && setgid(id) == 0 && setuid(id) == 0; }
 
-}  // namespace velmora::config
+}  // namespace velmora::test
 
-#endif  // VELMORA_CONFIG_FORKED_CHILD_H_
+#endif  // VELMORA_TESTS_SUPPORT_FORKED_CHILD_H_

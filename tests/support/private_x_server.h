@@ -2,12 +2,14 @@
 // the server picks itself, so tests running side by side never share or collide on a display.
 //
 // Thread rules: start and stop on one thread; the server runs as a child process.
-#ifndef VELMORA_UI_PRIVATE_X_SERVER_H_
-#define VELMORA_UI_PRIVATE_X_SERVER_H_
+#ifndef VELMORA_TESTS_SUPPORT_PRIVATE_X_SERVER_H_
+#define VELMORA_TESTS_SUPPORT_PRIVATE_X_SERVER_H_
 
 #include <sys/types.h>
 
 #include <string>
+
+namespace velmora::test {
 
 class PrivateXServer {
  public:
@@ -31,4 +33,6 @@ class PrivateXServer {
   std::string m_Display;
 };
 
-#endif  // VELMORA_UI_PRIVATE_X_SERVER_H_
+}  // namespace velmora::test
+
+#endif  // VELMORA_TESTS_SUPPORT_PRIVATE_X_SERVER_H_

@@ -4,8 +4,8 @@
 // calls directly, not the functions under test.
 //
 // Thread rules: the test's main thread only.
-#ifndef VELMORA_CAPTURE_SEGMENT_FIXTURE_H_
-#define VELMORA_CAPTURE_SEGMENT_FIXTURE_H_
+#ifndef VELMORA_TESTS_SUPPORT_OWN_SEGMENT_H_
+#define VELMORA_TESTS_SUPPORT_OWN_SEGMENT_H_
 
 #include <gtest/gtest.h>
 #include <sys/ipc.h>
@@ -13,6 +13,8 @@
 #include <unistd.h>
 
 #include "capture/capture_exchange.h"
+
+namespace velmora::test {
 
 class OwnSegmentTest : public ::testing::Test {
  protected:
@@ -28,4 +30,6 @@ class OwnSegmentTest : public ::testing::Test {
   CaptureExchange* m_ParentView = nullptr;  // the test's attachment, detached at the end
 };
 
-#endif  // VELMORA_CAPTURE_SEGMENT_FIXTURE_H_
+}  // namespace velmora::test
+
+#endif  // VELMORA_TESTS_SUPPORT_OWN_SEGMENT_H_

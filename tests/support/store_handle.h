@@ -1,17 +1,16 @@
-// Helpers shared by the store's tests: handles that close themselves and one-call lookups.
+// Store handles for tests: handles that close themselves, and lookups in one call.
 //
 // Test support only.
-#ifndef VELMORA_CONFIG_CONFIG_TEST_UTIL_H_
-#define VELMORA_CONFIG_CONFIG_TEST_UTIL_H_
+#ifndef VELMORA_TESTS_SUPPORT_STORE_HANDLE_H_
+#define VELMORA_TESTS_SUPPORT_STORE_HANDLE_H_
 
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "config/config_store.h"
-#include "config/scoped_temp_dir.h"
 
-namespace velmora::config {
+namespace velmora::test {
 
 struct HandleCloser {
   void operator()(ConfigHandle* handle) const { ConfigClose(handle); }
@@ -31,6 +30,6 @@ inline std::optional<std::string> Find(ConfigHandle* handle, const char* key,
   return std::string(value);
 }
 
-}  // namespace velmora::config
+}  // namespace velmora::test
 
-#endif  // VELMORA_CONFIG_CONFIG_TEST_UTIL_H_
+#endif  // VELMORA_TESTS_SUPPORT_STORE_HANDLE_H_
