@@ -113,18 +113,18 @@ constexpr char kNew[] = "# settings\nName: lib.so\nType: 3\n";
 class ConfigFaultTest : public testing::TestWithParam<FaultMode> {
  protected:
   void TearDown() override { fault::ExpectNoLeak(); }
-  ScopedTempDir dir_;
+  ScopedTempDir m_Dir;
 };
 
 // Every failed allocation of an open gives no handle, or a handle that reads all the same (a
 // failed path copy); whatever was acquired is released.
 TEST_P(ConfigFaultTest, OpenGivesNothingOrAHandleThatReads) {
-  dir_.Write("conf", "Type: 3\n");
-  dir_.Write("plug", "Type: 1\n");
-  dir_.Write("other", "");
+  m_Dir.Write("conf", "Type: 3\n");
+  m_Dir.Write("plug", "Type: 1\n");
+  m_Dir.Write("other", "");
   const std::set<std::string> kEntries = {"other", "plug"};
-  for (const std::string& path : {dir_.path(), dir_.Path("plug")}) {
-    bool isDirectory = path == dir_.path();
+  for (const std::string& path : {m_Dir.path(), m_Dir.Path("plug")}) {
+    bool isDirectory = path == m_Dir.path();
     SCOPED_TRACE(path);
     size_t points = fault::ForEachFaultPoint(GetParam(), [&](size_t n) {
       int descriptors = fault::OpenDescriptorCount();
@@ -154,25 +154,25 @@ TEST_P(ConfigFaultTest, OpenGivesNothingOrAHandleThatReads) {
 TEST_P(ConfigFaultTest, RewriteLeavesTheFileAsItWasOrRewritesItWhole) {
   size_t points = fault::ForEachFaultPoint(GetParam(), [&](size_t n) {
     int descriptors = fault::OpenDescriptorCount();
-    Handle handle = Open(dir_.Write("store", kOld, 0640));
+    Handle handle = Open(m_Dir.Write("store", kOld, 0640));
     EXPECT_TRUE(handle);
     if (!handle) return false;
     AllocationFault fault(n, GetParam());
     int result = ConfigSetValue(handle.get(), "Type", "3", 1);
     bool struck = fault.Stop();
     if (result == 0) {
-      EXPECT_EQ(dir_.Read("store"), kNew);
+      EXPECT_EQ(m_Dir.Read("store"), kNew);
       EXPECT_EQ(Find(handle.get(), "Type"), "3");
     } else {
       EXPECT_EQ(result, -1);
       EXPECT_TRUE(struck) << "failed, yet no allocation failed";
-      EXPECT_EQ(dir_.Read("store"), kOld);
+      EXPECT_EQ(m_Dir.Read("store"), kOld);
       EXPECT_EQ(Find(handle.get(), "Type"), "1");
     }
     struct stat status;
-    EXPECT_EQ(stat(dir_.Path("store").c_str(), &status), 0);
+    EXPECT_EQ(stat(m_Dir.Path("store").c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 0640u);
-    EXPECT_EQ(std::vector<std::string>{"store"}, dir_.Names());
+    EXPECT_EQ(std::vector<std::string>{"store"}, m_Dir.Names());
     EXPECT_EQ(ConfigClose(handle.release()), 0);
     EXPECT_EQ(fault::OpenDescriptorCount(), descriptors);
     EXPECT_EQ(fault.LiveBlocks(), 0u);

@@ -79,7 +79,7 @@ class ConfigIoFaultTest : public testing::Test {
  protected:
   void SetUp() override {
     if (!fault::SyscallFaultSupported()) GTEST_SKIP() << "no seccomp filters here";
-    m_path = m_dir.Write("store", kOld, kMode);
+    m_Path = m_Dir.Write("store", kOld, kMode);
   }
 
   // Opens the store, then runs the rewrite in a child with the filter installed. Gives false when
@@ -90,11 +90,11 @@ class ConfigIoFaultTest : public testing::Test {
     pid_t pid = fork();
     if (pid == 0) {
       close(pipeFds[0]);
-      ConfigHandle* handle = ConfigOpen(m_path.c_str());
+      ConfigHandle* handle = ConfigOpen(m_Path.c_str());
       Report r;
       int before = fault::OpenDescriptorCount();
-      fault::SyscallFaultRefuseUnnamedFiles(m_unnamedError);
-      fault::SyscallFaultLetThrough(m_uncounted);
+      fault::SyscallFaultRefuseUnnamedFiles(m_UnnamedError);
+      fault::SyscallFaultLetThrough(m_Uncounted);
       if (!handle || !fault::SyscallFaultInstall(action, at, error)) _exit(3);
       r.result = ConfigSetValue(handle, "Type", "2", 1);
       r.calls = fault::SyscallFaultCount();
@@ -120,22 +120,22 @@ class ConfigIoFaultTest : public testing::Test {
     int status = 0;
     EXPECT_TRUE(Run(SyscallAction::kCount, 0, 0, &report, &status));
     EXPECT_EQ(report.result, 0);
-    EXPECT_EQ(m_dir.Read("store"), kNew);
+    EXPECT_EQ(m_Dir.Read("store"), kNew);
     EXPECT_EQ(Mode(), kMode);
     EXPECT_EQ(SortedNames(), names);
-    m_dir.Write("store", kOld, kMode);
+    m_Dir.Write("store", kOld, kMode);
     return std::vector<int>(report.log, report.log + std::min(report.calls, std::size(report.log)));
   }
 
   std::vector<std::string> SortedNames() const {
-    std::vector<std::string> names = m_dir.Names();
+    std::vector<std::string> names = m_Dir.Names();
     std::sort(names.begin(), names.end());
     return names;
   }
 
   mode_t Mode() const {
     struct stat status = {};
-    stat(m_path.c_str(), &status);
+    stat(m_Path.c_str(), &status);
     return status.st_mode & 07777;
   }
 
@@ -143,19 +143,19 @@ class ConfigIoFaultTest : public testing::Test {
   // name of the store.
   int RemoveTemporaryFiles() {
     int removed = 0;
-    for (const std::string& name : m_dir.Names()) {
+    for (const std::string& name : m_Dir.Names()) {
       if (name == "store") continue;
       EXPECT_EQ(name.rfind(".store.", 0), 0u) << name;
-      std::filesystem::remove(m_dir.Path(name));
+      std::filesystem::remove(m_Dir.Path(name));
       ++removed;
     }
     return removed;
   }
 
-  ScopedTempDir m_dir;
-  std::string m_path;
-  int m_unnamedError = 0;  // for every open of an unnamed file; 0 lets them through
-  int m_uncounted = -1;    // the system call let through uncounted, if any
+  ScopedTempDir m_Dir;
+  std::string m_Path;
+  int m_UnnamedError = 0;  // for every open of an unnamed file; 0 lets them through
+  int m_Uncounted = -1;    // the system call let through uncounted, if any
 };
 
 // The temporary files that a replacement makes: unnamed ones, or named ones where opening an
@@ -179,11 +179,11 @@ class ConfigReplaceFaultTest : public ConfigIoFaultTest, public testing::WithPar
   void SetUp() override {
     ConfigIoFaultTest::SetUp();
     if (IsSkipped()) return;
-    m_unnamedError = GetParam().unnamedError;
-    if (m_unnamedError == 0 && !HasUnnamedFiles(m_dir.path())) GTEST_SKIP() << "no O_TMPFILE here";
+    m_UnnamedError = GetParam().unnamedError;
+    if (m_UnnamedError == 0 && !HasUnnamedFiles(m_Dir.path())) GTEST_SKIP() << "no O_TMPFILE here";
     // mkostemp, which makes the named file, asks for random bits once more when its first draw
     // would bias the name: a getrandom in some runs and not in others would shift every later call.
-    if (m_unnamedError != 0) m_uncounted = SYS_getrandom;
+    if (m_UnnamedError != 0) m_Uncounted = SYS_getrandom;
   }
 
   // The rewrite's calls; only an unnamed temporary file is linked to a name, which tells that the
@@ -191,14 +191,14 @@ class ConfigReplaceFaultTest : public ConfigIoFaultTest, public testing::WithPar
   std::vector<int> ReplacementCalls() {
     std::vector<int> calls = Calls();
     bool linked = FirstAt(calls, SYS_linkat) <= calls.size();
-    EXPECT_EQ(linked, m_unnamedError == 0) << "the replacement made the other kind of temporary file";
+    EXPECT_EQ(linked, m_UnnamedError == 0) << "the replacement made the other kind of temporary file";
     return calls;
   }
 
   // The call from which the temporary file has a name: the link of an unnamed one, or the open
   // that creates a named one, the last open before the rename.
   size_t NamedAt(const std::vector<int>& calls, size_t renameAt) const {
-    return m_unnamedError == 0 ? FirstAt(calls, SYS_linkat) : LastBefore(calls, SYS_openat, renameAt);
+    return m_UnnamedError == 0 ? FirstAt(calls, SYS_linkat) : LastBefore(calls, SYS_openat, renameAt);
   }
 };
 
@@ -225,12 +225,12 @@ TEST_P(ConfigReplaceFaultTest, EveryFailingCallLeavesTheFileAsItWas) {
       if (at > renameAt) {
         EXPECT_EQ(report.result, 0);
       }
-      EXPECT_EQ(m_dir.Read("store"), report.result == 0 ? kNew : kOld);
+      EXPECT_EQ(m_Dir.Read("store"), report.result == 0 ? kNew : kOld);
       EXPECT_EQ(Mode(), kMode);
-      EXPECT_EQ(m_dir.Names(), std::vector<std::string>{"store"});
+      EXPECT_EQ(m_Dir.Names(), std::vector<std::string>{"store"});
       EXPECT_EQ(report.descriptorsLeft, 0);
       refused += report.result != 0;
-      m_dir.Write("store", kOld, kMode);
+      m_Dir.Write("store", kOld, kMode);
       if (HasFailure()) return;
     }
   }
@@ -251,7 +251,7 @@ TEST_P(ConfigReplaceFaultTest, KillAfterEveryCallLeavesTheOldOrTheNewTextWhole) 
   ASSERT_GT(namedAt, 0u);
   ASSERT_LT(namedAt, renameAt);
   // An unnamed file is named only once it is whole and on the disk: the rename follows at once.
-  if (m_unnamedError == 0) {
+  if (m_UnnamedError == 0) {
     EXPECT_EQ(renameAt, namedAt + 1);
   }
   int sawOld = 0, sawNew = 0, sawTemporary = 0;
@@ -262,7 +262,7 @@ TEST_P(ConfigReplaceFaultTest, KillAfterEveryCallLeavesTheOldOrTheNewTextWhole) 
     EXPECT_FALSE(Run(SyscallAction::kKill, at, 0, &report, &status));
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "wait status " << status;
     // The rename is the one moment at which the file's text changes, and it changes whole.
-    std::string text = m_dir.Read("store");
+    std::string text = m_Dir.Read("store");
     EXPECT_EQ(text, at < renameAt ? kOld : kNew);
     EXPECT_EQ(Mode(), kMode);
     sawOld += text == kOld;
@@ -272,7 +272,7 @@ TEST_P(ConfigReplaceFaultTest, KillAfterEveryCallLeavesTheOldOrTheNewTextWhole) 
     int left = RemoveTemporaryFiles();
     EXPECT_EQ(left, namedAt <= at && at < renameAt ? 1 : 0);
     sawTemporary += left;
-    m_dir.Write("store", kOld, kMode);
+    m_Dir.Write("store", kOld, kMode);
     if (HasFailure()) return;
   }
   // The last call comes after the rename, the first long before it.
@@ -288,10 +288,10 @@ INSTANTIATE_TEST_SUITE_P(EveryKind, ConfigReplaceFaultTest, testing::ValuesIn(kT
                          [](const testing::TestParamInfo<TemporaryFiles>& info) { return info.param.name; });
 
 TEST_F(ConfigIoFaultTest, EveryFailingCallOfTheRewriteInPlaceIsReported) {
-  ASSERT_EQ(link(m_path.c_str(), m_dir.Path("other").c_str()), 0);
+  ASSERT_EQ(link(m_Path.c_str(), m_Dir.Path("other").c_str()), 0);
   std::vector<int> calls = Calls();
   // The text is put back through the file, so both names still share it.
-  EXPECT_EQ(m_dir.Read("other"), kOld);
+  EXPECT_EQ(m_Dir.Read("other"), kOld);
   size_t writeAt = FirstAt(calls, SYS_write), syncAt = FirstAt(calls, SYS_fsync);
   ASSERT_LT(FirstAt(calls, SYS_ftruncate), syncAt) << "the file was not rewritten through itself";
   int refused = 0;
@@ -308,16 +308,16 @@ TEST_F(ConfigIoFaultTest, EveryFailingCallOfTheRewriteInPlaceIsReported) {
           (MustRefuse(call) || call == SYS_read || call == SYS_lseek || call == SYS_ftruncate)) {
         EXPECT_EQ(report.result, -1);
       }
-      std::string text = m_dir.Read("store");
+      std::string text = m_Dir.Read("store");
       if (report.result == 0 || at < writeAt) {
         EXPECT_EQ(text, report.result == 0 ? kNew : kOld);
       }
-      EXPECT_EQ(m_dir.Read("other"), text);
+      EXPECT_EQ(m_Dir.Read("other"), text);
       EXPECT_EQ(Mode(), kMode);
       EXPECT_EQ(SortedNames(), (std::vector<std::string>{"other", "store"}));
       EXPECT_EQ(report.descriptorsLeft, 0);
       refused += report.result != 0;
-      m_dir.Write("store", kOld, kMode);
+      m_Dir.Write("store", kOld, kMode);
       if (HasFailure()) return;
     }
   }

@@ -19,8 +19,8 @@ using namespace std::string_literals;
 
 class ConfigLookupTest : public testing::Test {
  protected:
-  Handle OpenText(const std::string& text) { return Open(dir_.Write("store", text)); }
-  ScopedTempDir dir_;
+  Handle OpenText(const std::string& text) { return Open(m_Dir.Write("store", text)); }
+  ScopedTempDir m_Dir;
 };
 
 TEST_F(ConfigLookupTest, KeyLineNeedsColonAndOneBlankAtFirstColumn) {

@@ -69,12 +69,12 @@ class ConfigRewritePermissionTest : public testing::TestWithParam<Case> {
   void SetUp() override {
     if (geteuid() != 0) GTEST_SKIP() << "needs root to make the files and give it up";
     const Case& c = GetParam();
-    ASSERT_EQ(chmod(dir_.path().c_str(), 0755), 0);
-    ASSERT_EQ(chown(dir_.path().c_str(), c.folderOwner, c.folderOwner), 0);
-    path_ = dir_.Write("store", kOld, c.fileMode);
-    ASSERT_EQ(chown(path_.c_str(), c.fileOwner, c.fileOwner), 0);
+    ASSERT_EQ(chmod(m_Dir.path().c_str(), 0755), 0);
+    ASSERT_EQ(chown(m_Dir.path().c_str(), c.folderOwner, c.folderOwner), 0);
+    m_Path = m_Dir.Write("store", kOld, c.fileMode);
+    ASSERT_EQ(chown(m_Path.c_str(), c.fileOwner, c.fileOwner), 0);
     if (c.secondLink) {
-      ASSERT_EQ(link(path_.c_str(), dir_.Path("other").c_str()), 0);
+      ASSERT_EQ(link(m_Path.c_str(), m_Dir.Path("other").c_str()), 0);
     }
   }
   // The folder's names, sorted: the file's own, and its second link.
@@ -82,22 +82,22 @@ class ConfigRewritePermissionTest : public testing::TestWithParam<Case> {
     if (GetParam().secondLink) return {"other", "store"};
     return {"store"};
   }
-  ScopedTempDir dir_;
-  std::string path_;
+  ScopedTempDir m_Dir;
+  std::string m_Path;
 };
 
 TEST_P(ConfigRewritePermissionTest, FileDecidesAndKeepsItsOwnerModeAndLinks) {
   const Case& c = GetParam();
-  int outcome = RunInChild([&] { return RewriteAsUser(path_); });
+  int outcome = RunInChild([&] { return RewriteAsUser(m_Path); });
   EXPECT_EQ(outcome, c.rewritten ? kRewritten : kRefused);
-  for (const std::string& name : Names()) EXPECT_EQ(dir_.Read(name), c.rewritten ? kNew : kOld);
+  for (const std::string& name : Names()) EXPECT_EQ(m_Dir.Read(name), c.rewritten ? kNew : kOld);
   struct stat status;
-  ASSERT_EQ(stat(path_.c_str(), &status), 0);
+  ASSERT_EQ(stat(m_Path.c_str(), &status), 0);
   EXPECT_EQ(status.st_uid, c.fileOwner);
   EXPECT_EQ(status.st_gid, c.fileOwner);
   EXPECT_EQ(status.st_mode & 07777, c.fileMode);
   EXPECT_EQ(status.st_nlink, Names().size());
-  std::vector<std::string> left = dir_.Names();
+  std::vector<std::string> left = m_Dir.Names();
   std::sort(left.begin(), left.end());
   EXPECT_EQ(left, Names()) << "a temporary file is left";
 }

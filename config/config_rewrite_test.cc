@@ -28,10 +28,10 @@ class ConfigRewriteTest : public testing::Test {
  protected:
   // Opens a store holding `text` in the file "store".
   Handle OpenText(const std::string& text, mode_t mode = 0644) {
-    return Open(dir_.Write("store", text, mode));
+    return Open(m_Dir.Write("store", text, mode));
   }
-  std::string Text() const { return dir_.Read("store"); }
-  ScopedTempDir dir_;
+  std::string Text() const { return m_Dir.Read("store"); }
+  ScopedTempDir m_Dir;
 };
 
 TEST_F(ConfigRewriteTest, ReplacesTheKeyAndKeepsOtherLines) {
@@ -42,7 +42,7 @@ TEST_F(ConfigRewriteTest, ReplacesTheKeyAndKeepsOtherLines) {
   EXPECT_EQ(Find(h.get(), "Type", ConfigGetNextValue), std::nullopt);
   EXPECT_EQ(Find(h.get(), "Type"), "3");
   EXPECT_EQ(Find(h.get(), "Name", ConfigGetFirstValue), "lib.so");
-  EXPECT_EQ(std::vector<std::string>{"store"}, dir_.Names());
+  EXPECT_EQ(std::vector<std::string>{"store"}, m_Dir.Names());
 }
 
 TEST_F(ConfigRewriteTest, EveryLineOfTheKeyByTheWiderRule) {
@@ -61,9 +61,9 @@ TEST_F(ConfigRewriteTest, MissingKeyLeavesTheFileAsItWas) {
   EXPECT_EQ(ConfigSetValue(h.get(), "Other", "x", 1), -1);
   EXPECT_EQ(ConfigSetValue(h.get(), "Name: a", "x", 1), -1);
   EXPECT_EQ(Text(), "Name: a\nType: 1");
-  Handle empty = Open(dir_.Write("empty", ""));
+  Handle empty = Open(m_Dir.Write("empty", ""));
   EXPECT_EQ(ConfigSetValue(empty.get(), "Name", "x", 1), -1);
-  EXPECT_EQ(dir_.Read("empty"), "");
+  EXPECT_EQ(m_Dir.Read("empty"), "");
 }
 
 TEST_F(ConfigRewriteTest, LineBreakInValueIsRefused) {
@@ -93,7 +93,7 @@ TEST_F(ConfigRewriteTest, ValueThatWouldSpillOverOnePieceIsRefused) {
 // Each handle reads the file anew before it rewrites, so the other handle's change stays.
 TEST_F(ConfigRewriteTest, TwoHandlesOnOneFileKeepEachOthersChanges) {
   Handle first = OpenText("Name: a\nType: 1\n");
-  Handle second = Open(dir_.Path("store"));
+  Handle second = Open(m_Dir.Path("store"));
   ASSERT_EQ(ConfigSetValue(first.get(), "Name", "b", 1), 0);
   ASSERT_EQ(ConfigSetInt(second.get(), "Type", 2), 0);
   EXPECT_EQ(Text(), "Name: b\nType: 2\n");
@@ -102,11 +102,11 @@ TEST_F(ConfigRewriteTest, TwoHandlesOnOneFileKeepEachOthersChanges) {
 // The temporary name must fit a directory entry even when the file's own name fills one.
 TEST_F(ConfigRewriteTest, FileWithTheLongestNameIsRewritten) {
   std::string name(255, 'n');
-  Handle h = Open(dir_.Write(name, "Type: 1\n"));
+  Handle h = Open(m_Dir.Write(name, "Type: 1\n"));
   ASSERT_TRUE(h);
   EXPECT_EQ(ConfigSetInt(h.get(), "Type", 2), 0);
-  EXPECT_EQ(dir_.Read(name), "Type: 2\n");
-  EXPECT_EQ(std::vector<std::string>{name}, dir_.Names());
+  EXPECT_EQ(m_Dir.Read(name), "Type: 2\n");
+  EXPECT_EQ(std::vector<std::string>{name}, m_Dir.Names());
 }
 
 TEST_F(ConfigRewriteTest, LengthDoesNotLimitTheValue) {
@@ -118,48 +118,48 @@ TEST_F(ConfigRewriteTest, LengthDoesNotLimitTheValue) {
 }
 
 TEST_F(ConfigRewriteTest, KeepsModeOwnerAndLink) {
-  std::string target = dir_.Write("target", "Type: 1\n", 0640);
+  std::string target = m_Dir.Write("target", "Type: 1\n", 0640);
   ASSERT_EQ(chown(target.c_str(), 1234, 5678), 0);
-  ASSERT_EQ(symlink("target", dir_.Path("link").c_str()), 0);
-  Handle h = Open(dir_.Path("link"));
+  ASSERT_EQ(symlink("target", m_Dir.Path("link").c_str()), 0);
+  Handle h = Open(m_Dir.Path("link"));
   ASSERT_EQ(ConfigSetInt(h.get(), "Type", 2), 0);
   struct stat link, file;
-  ASSERT_EQ(lstat(dir_.Path("link").c_str(), &link), 0);
+  ASSERT_EQ(lstat(m_Dir.Path("link").c_str(), &link), 0);
   ASSERT_EQ(stat(target.c_str(), &file), 0);
   EXPECT_TRUE(S_ISLNK(link.st_mode));
   EXPECT_EQ(file.st_mode & 07777, 0640u);
   EXPECT_EQ(file.st_uid, 1234u);
   EXPECT_EQ(file.st_gid, 5678u);
-  EXPECT_EQ(dir_.Read("target"), "Type: 2\n");
+  EXPECT_EQ(m_Dir.Read("target"), "Type: 2\n");
 }
 
 TEST_F(ConfigRewriteTest, DirectoryStoreRewritesConfAndKeepsItsEntries) {
-  dir_.Write("conf", "Type: 1\n");
-  dir_.Write("plug", "");
-  Handle h = Open(dir_.path());
+  m_Dir.Write("conf", "Type: 1\n");
+  m_Dir.Write("plug", "");
+  Handle h = Open(m_Dir.path());
   char name[256];
   int length = sizeof(name);
   ASSERT_EQ(ConfigFirstEntry(h.get(), name, &length), 0);
   ASSERT_EQ(ConfigSetInt(h.get(), "Type", 4), 0);
-  EXPECT_EQ(dir_.Read("conf"), "Type: 4\n");
+  EXPECT_EQ(m_Dir.Read("conf"), "Type: 4\n");
   EXPECT_EQ(ConfigFirstEntry(h.get(), name, &length), 0);
   EXPECT_STREQ(name, "plug");
 }
 
 TEST_F(ConfigRewriteTest, VanishedFileFailsAndTheHandleStillReads) {
   Handle h = OpenText("Type: 1\n");
-  ASSERT_EQ(unlink(dir_.Path("store").c_str()), 0);
+  ASSERT_EQ(unlink(m_Dir.Path("store").c_str()), 0);
   EXPECT_EQ(ConfigSetInt(h.get(), "Type", 2), -1);
   EXPECT_EQ(Find(h.get(), "Type"), "1");
-  EXPECT_TRUE(dir_.Names().empty());
+  EXPECT_TRUE(m_Dir.Names().empty());
 }
 
 // A FIFO put under the file's name is refused at once; reading it would wait for a writer. The
 // rewrite runs in a child, so that a rewrite that waits fails the test instead of hanging it.
 TEST_F(ConfigRewriteTest, FifoUnderTheNameIsRefusedWithoutWaiting) {
   Handle h = OpenText("Type: 1\n");
-  ASSERT_EQ(unlink(dir_.Path("store").c_str()), 0);
-  ASSERT_EQ(mkfifo(dir_.Path("store").c_str(), 0666), 0);
+  ASSERT_EQ(unlink(m_Dir.Path("store").c_str()), 0);
+  ASSERT_EQ(mkfifo(m_Dir.Path("store").c_str(), 0666), 0);
   EXPECT_EQ(RunInChild([&] { return ConfigSetInt(h.get(), "Type", 2) == -1 ? 0 : 1; }), 0)
       << "1: rewritten; -1: it waited on the FIFO or crashed";
   EXPECT_EQ(Find(h.get(), "Type"), "1");
@@ -182,7 +182,7 @@ TEST_F(ConfigRewriteTest, FailedWriteLeavesTheOriginal) {
   ASSERT_EQ(waitpid(pid, &status, 0), pid);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   EXPECT_EQ(Text(), text);
-  EXPECT_EQ(std::vector<std::string>{"store"}, dir_.Names());
+  EXPECT_EQ(std::vector<std::string>{"store"}, m_Dir.Names());
 }
 
 }  // namespace

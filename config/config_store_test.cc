@@ -48,15 +48,15 @@ int RunAsNobody(const std::function<int()>& check) {
 
 class ConfigStoreTest : public testing::Test {
  protected:
-  void SetUp() override { ASSERT_EQ(chmod(dir_.path().c_str(), 0755), 0); }
-  ScopedTempDir dir_;
+  void SetUp() override { ASSERT_EQ(chmod(m_Dir.path().c_str(), 0755), 0); }
+  ScopedTempDir m_Dir;
 };
 
 TEST_F(ConfigStoreTest, DirectoryStoreReadsConfAndListsOtherEntries) {
-  dir_.Write("conf", "Type: 3\n");
-  for (const char* name : {"plug", ".hidden", "confx"}) dir_.Write(name, "");
-  ASSERT_EQ(mkdir(dir_.Path("sub").c_str(), 0755), 0);
-  Handle h = Open(dir_.path());
+  m_Dir.Write("conf", "Type: 3\n");
+  for (const char* name : {"plug", ".hidden", "confx"}) m_Dir.Write(name, "");
+  ASSERT_EQ(mkdir(m_Dir.Path("sub").c_str(), 0755), 0);
+  Handle h = Open(m_Dir.path());
   ASSERT_TRUE(h);
   EXPECT_EQ(Find(h.get(), "Type"), "3");
   std::multiset<std::string> expected = {".hidden", "confx", "plug", "sub"};
@@ -74,9 +74,9 @@ TEST_F(ConfigStoreTest, DirectoryStoreReadsConfAndListsOtherEntries) {
 }
 
 TEST_F(ConfigStoreTest, EntryLengthCountsTheTerminatorAndCutNamesHaveNone) {
-  dir_.Write("conf", "");
-  dir_.Write("plug", "");
-  Handle h = Open(dir_.path());
+  m_Dir.Write("conf", "");
+  m_Dir.Write("plug", "");
+  Handle h = Open(m_Dir.path());
   char name[8];
   int length = sizeof(name);
   ASSERT_EQ(ConfigFirstEntry(h.get(), name, &length), 0);
@@ -92,23 +92,23 @@ TEST_F(ConfigStoreTest, EntryLengthCountsTheTerminatorAndCutNamesHaveNone) {
 }
 
 TEST_F(ConfigStoreTest, StoresThatCannotBeOpened) {
-  EXPECT_FALSE(Open(dir_.Path("missing")));
-  ASSERT_EQ(mkdir(dir_.Path("noconf").c_str(), 0755), 0);
-  dir_.Write("noconf/plug", "Type: 1\n");
-  EXPECT_FALSE(Open(dir_.Path("noconf")));
-  ASSERT_EQ(mkdir(dir_.Path("locked").c_str(), 0755), 0);
-  std::string locked = dir_.Path("locked");
-  dir_.Write("locked/conf", "Type: 1\n", 0600);
+  EXPECT_FALSE(Open(m_Dir.Path("missing")));
+  ASSERT_EQ(mkdir(m_Dir.Path("noconf").c_str(), 0755), 0);
+  m_Dir.Write("noconf/plug", "Type: 1\n");
+  EXPECT_FALSE(Open(m_Dir.Path("noconf")));
+  ASSERT_EQ(mkdir(m_Dir.Path("locked").c_str(), 0755), 0);
+  std::string locked = m_Dir.Path("locked");
+  m_Dir.Write("locked/conf", "Type: 1\n", 0600);
   EXPECT_EQ(RunAsNobody([&] { return ConfigOpen(locked.c_str()) == nullptr ? 0 : 1; }), 0);
 }
 
 // Only regular files hold settings: a FIFO would block the open and a device could be read
 // without end.
 TEST_F(ConfigStoreTest, SettingsFileMustBeARegularFile) {
-  ASSERT_EQ(mkdir(dir_.Path("dirconf").c_str(), 0755), 0);
-  ASSERT_EQ(mkdir(dir_.Path("dirconf/conf").c_str(), 0755), 0);
-  EXPECT_FALSE(Open(dir_.Path("dirconf")));
-  std::string fifo = dir_.Path("fifo");
+  ASSERT_EQ(mkdir(m_Dir.Path("dirconf").c_str(), 0755), 0);
+  ASSERT_EQ(mkdir(m_Dir.Path("dirconf/conf").c_str(), 0755), 0);
+  EXPECT_FALSE(Open(m_Dir.Path("dirconf")));
+  std::string fifo = m_Dir.Path("fifo");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
   // Held open at both ends, so that a faulty open that accepts it does not block the test.
   int holder = open(fifo.c_str(), O_RDWR);
@@ -119,7 +119,7 @@ TEST_F(ConfigStoreTest, SettingsFileMustBeARegularFile) {
 }
 
 TEST_F(ConfigStoreTest, PlainFileHasNoEntries) {
-  Handle h = Open(dir_.Write("plain", "Type: 1\n"));
+  Handle h = Open(m_Dir.Write("plain", "Type: 1\n"));
   ASSERT_TRUE(h);
   char name[256];
   int length = sizeof(name);
@@ -128,14 +128,14 @@ TEST_F(ConfigStoreTest, PlainFileHasNoEntries) {
 }
 
 TEST_F(ConfigStoreTest, RelativePathsResolveBelowQxPath) {
-  dir_.Write("rel", "Where: here\n");
+  m_Dir.Write("rel", "Where: here\n");
   const char* saved = getenv("QX_PATH");
   std::string restore = saved ? saved : "";
-  setenv("QX_PATH", dir_.path().c_str(), 1);
+  setenv("QX_PATH", m_Dir.path().c_str(), 1);
   Handle below = Open("rel");
   // Empty is set: the path resolves below "/".
   setenv("QX_PATH", "", 1);
-  Handle root = Open(dir_.Path("rel").substr(1));
+  Handle root = Open(m_Dir.Path("rel").substr(1));
   saved ? setenv("QX_PATH", restore.c_str(), 1) : unsetenv("QX_PATH");
   ASSERT_TRUE(below);
   EXPECT_EQ(Find(below.get(), "Where"), "here");
@@ -155,9 +155,9 @@ TEST_F(ConfigStoreTest, PathsBeyondTheBufferGiveNone) {
 }
 
 TEST_F(ConfigStoreTest, WritableOpenChecksOnlyTheOwnerWriteBit) {
-  std::string readOnly = dir_.Write("ro", "A: 1\n", 0444);
-  std::string groupWritable = dir_.Write("gw", "A: 1\n", 0464);
-  std::string ownerWritable = dir_.Write("ow", "A: 1\n", 0644);
+  std::string readOnly = m_Dir.Write("ro", "A: 1\n", 0444);
+  std::string groupWritable = m_Dir.Write("gw", "A: 1\n", 0464);
+  std::string ownerWritable = m_Dir.Write("ow", "A: 1\n", 0644);
   // The superuser could write all three.
   EXPECT_EQ(ConfigOpenWritable(readOnly.c_str()), nullptr);
   EXPECT_EQ(ConfigOpenWritable(groupWritable.c_str()), nullptr);
@@ -173,10 +173,10 @@ TEST_F(ConfigStoreTest, WritableOpenChecksOnlyTheOwnerWriteBit) {
 }
 
 TEST_F(ConfigStoreTest, WritableOpenOfADirectoryChecksItsConf) {
-  dir_.Write("conf", "A: 1\n", 0444);
-  EXPECT_EQ(ConfigOpenWritable(dir_.path().c_str()), nullptr);
-  chmod(dir_.Path("conf").c_str(), 0644);
-  Handle h(ConfigOpenWritable(dir_.path().c_str()));
+  m_Dir.Write("conf", "A: 1\n", 0444);
+  EXPECT_EQ(ConfigOpenWritable(m_Dir.path().c_str()), nullptr);
+  chmod(m_Dir.Path("conf").c_str(), 0644);
+  Handle h(ConfigOpenWritable(m_Dir.path().c_str()));
   EXPECT_TRUE(h);
 }
 

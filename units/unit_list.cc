@@ -76,7 +76,7 @@ namespace {
 // exit(); it unloads no library under a running call and frees no unit another thread may hold.
 struct UnitListRelease {
   ~UnitListRelease() { CloseUnitsAtExit(UnitList); }
-} unitListRelease;
+} g_UnitListRelease;
 
 }  // namespace
 

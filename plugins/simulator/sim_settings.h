@@ -4,8 +4,8 @@
  *
  * Thread rules: reads the environment only; callers must not change it while a call runs.
  */
-#ifndef VELMORA_SIMULATOR_SIM_SETTINGS_H_
-#define VELMORA_SIMULATOR_SIM_SETTINGS_H_
+#ifndef VELMORA_PLUGINS_SIMULATOR_SIM_SETTINGS_H_
+#define VELMORA_PLUGINS_SIMULATOR_SIM_SETTINGS_H_
 
 #include <stddef.h>
 #include <stdint.h>
@@ -38,4 +38,4 @@ int32_t SimReportedSize(int32_t textLength);
 /* Non-zero when VELMORA_SIM_UNINTERRUPTIBLE is "1". */
 int SimUninterruptible(void);
 
-#endif /* VELMORA_SIMULATOR_SIM_SETTINGS_H_ */
+#endif /* VELMORA_PLUGINS_SIMULATOR_SIM_SETTINGS_H_ */

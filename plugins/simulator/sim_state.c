@@ -20,14 +20,14 @@ struct Waiter {
 
 enum { kMaxClosed = 64 };
 
-static pthread_mutex_t gLock = PTHREAD_MUTEX_INITIALIZER;
-static pthread_cond_t gEnded; /* monotonic clock; set up once */
-static pthread_once_t gEndedOnce = PTHREAD_ONCE_INIT;
-static struct Block* gBlocks;        /* GUARDED_BY(gLock): handed out, not yet freed */
-static struct Block* gSamples;       /* GUARDED_BY(gLock): kept until unload */
-static struct Waiter* gWaiters;      /* GUARDED_BY(gLock): captures in progress */
-static uint32_t gClosed[kMaxClosed]; /* GUARDED_BY(gLock): disconnected since last connect */
-static int gClosedCount;             /* GUARDED_BY(gLock) */
+static pthread_mutex_t g_Lock = PTHREAD_MUTEX_INITIALIZER;
+static pthread_cond_t g_Ended; /* monotonic clock; set up once */
+static pthread_once_t g_EndedOnce = PTHREAD_ONCE_INIT;
+static struct Block* g_Blocks;        /* GUARDED_BY(g_Lock): handed out, not yet freed */
+static struct Block* g_Samples;       /* GUARDED_BY(g_Lock): kept until unload */
+static struct Waiter* g_Waiters;      /* GUARDED_BY(g_Lock): captures in progress */
+static uint32_t g_Closed[kMaxClosed]; /* GUARDED_BY(g_Lock): disconnected since last connect */
+static int g_ClosedCount;             /* GUARDED_BY(g_Lock) */
 
 static int Push(struct Block** list, void* memory, const char* label) {
   struct Block* block = malloc(sizeof *block);
@@ -35,24 +35,24 @@ static int Push(struct Block** list, void* memory, const char* label) {
   block->memory = memory;
   strncpy(block->label, label, sizeof block->label - 1);
   block->label[sizeof block->label - 1] = '\0';
-  pthread_mutex_lock(&gLock);
+  pthread_mutex_lock(&g_Lock);
   block->next = *list;
   *list = block;
-  pthread_mutex_unlock(&gLock);
+  pthread_mutex_unlock(&g_Lock);
   return 0;
 }
 
-int SimHandOut(void* memory, const char* label) { return Push(&gBlocks, memory, label); }
+int SimHandOut(void* memory, const char* label) { return Push(&g_Blocks, memory, label); }
 
-int SimKeepSample(unsigned char* sample) { return Push(&gSamples, sample, "sample"); }
+int SimKeepSample(unsigned char* sample) { return Push(&g_Samples, sample, "sample"); }
 
 int SimTakeBack(void* memory, char* label) {
-  pthread_mutex_lock(&gLock);
-  struct Block** link = &gBlocks;
+  pthread_mutex_lock(&g_Lock);
+  struct Block** link = &g_Blocks;
   while (*link != NULL && (*link)->memory != memory) link = &(*link)->next;
   struct Block* block = *link;
   if (block != NULL) *link = block->next;
-  pthread_mutex_unlock(&gLock);
+  pthread_mutex_unlock(&g_Lock);
   if (block == NULL) return -1;
   memcpy(label, block->label, sizeof block->label);
   free(block->memory);
@@ -70,36 +70,36 @@ static void FreeList(struct Block* block) {
 }
 
 void SimReleaseAll(void) {
-  pthread_mutex_lock(&gLock);
-  struct Block* blocks = gBlocks;
-  struct Block* samples = gSamples;
-  gBlocks = gSamples = NULL;
-  pthread_mutex_unlock(&gLock);
+  pthread_mutex_lock(&g_Lock);
+  struct Block* blocks = g_Blocks;
+  struct Block* samples = g_Samples;
+  g_Blocks = g_Samples = NULL;
+  pthread_mutex_unlock(&g_Lock);
   FreeList(blocks);
   FreeList(samples);
 }
 
-/* REQUIRES: gLock held. */
+/* REQUIRES: g_Lock held. */
 static int ClosedIndex(uint32_t unitId) {
-  for (int i = 0; i < gClosedCount; ++i) {
-    if (gClosed[i] == unitId) return i;
+  for (int i = 0; i < g_ClosedCount; ++i) {
+    if (g_Closed[i] == unitId) return i;
   }
   return -1;
 }
 
 void SimSetConnected(uint32_t unitId, int connected) {
-  pthread_mutex_lock(&gLock);
+  pthread_mutex_lock(&g_Lock);
   int index = ClosedIndex(unitId);
-  if (connected && index >= 0) gClosed[index] = gClosed[--gClosedCount];
-  if (!connected && index < 0 && gClosedCount < kMaxClosed) gClosed[gClosedCount++] = unitId;
-  pthread_mutex_unlock(&gLock);
+  if (connected && index >= 0) g_Closed[index] = g_Closed[--g_ClosedCount];
+  if (!connected && index < 0 && g_ClosedCount < kMaxClosed) g_Closed[g_ClosedCount++] = unitId;
+  pthread_mutex_unlock(&g_Lock);
 }
 
 static void InitEnded(void) {
   pthread_condattr_t attributes;
   pthread_condattr_init(&attributes);
   pthread_condattr_setclock(&attributes, CLOCK_MONOTONIC);
-  pthread_cond_init(&gEnded, &attributes);
+  pthread_cond_init(&g_Ended, &attributes);
   pthread_condattr_destroy(&attributes);
 }
 
@@ -115,33 +115,33 @@ static struct timespec DeadlineAfter(long delayMs) {
   return deadline;
 }
 
-/* REQUIRES: gLock held. */
+/* REQUIRES: g_Lock held. */
 static void Unlink(struct Waiter* waiter) {
-  struct Waiter** link = &gWaiters;
+  struct Waiter** link = &g_Waiters;
   while (*link != waiter) link = &(*link)->next;
   *link = waiter->next;
 }
 
 int SimWaitForFinger(uint32_t unitId, long delayMs) {
-  pthread_once(&gEndedOnce, InitEnded);
+  pthread_once(&g_EndedOnce, InitEnded);
   struct timespec deadline = DeadlineAfter(delayMs);
-  pthread_mutex_lock(&gLock);
-  struct Waiter waiter = {unitId, ClosedIndex(unitId) >= 0, gWaiters};
-  gWaiters = &waiter;
+  pthread_mutex_lock(&g_Lock);
+  struct Waiter waiter = {unitId, ClosedIndex(unitId) >= 0, g_Waiters};
+  g_Waiters = &waiter;
   int timedOut = 0;
   while (!waiter.ended && !timedOut)
-    timedOut = pthread_cond_timedwait(&gEnded, &gLock, &deadline) == ETIMEDOUT;
+    timedOut = pthread_cond_timedwait(&g_Ended, &g_Lock, &deadline) == ETIMEDOUT;
   Unlink(&waiter);
-  pthread_mutex_unlock(&gLock);
+  pthread_mutex_unlock(&g_Lock);
   return waiter.ended ? -1 : 0;
 }
 
 void SimEndCaptures(uint32_t unitId) {
-  pthread_once(&gEndedOnce, InitEnded);
-  pthread_mutex_lock(&gLock);
-  for (struct Waiter* waiter = gWaiters; waiter != NULL; waiter = waiter->next) {
+  pthread_once(&g_EndedOnce, InitEnded);
+  pthread_mutex_lock(&g_Lock);
+  for (struct Waiter* waiter = g_Waiters; waiter != NULL; waiter = waiter->next) {
     if (waiter->unitId == unitId) waiter->ended = 1;
   }
-  pthread_cond_broadcast(&gEnded);
-  pthread_mutex_unlock(&gLock);
+  pthread_cond_broadcast(&g_Ended);
+  pthread_mutex_unlock(&g_Lock);
 }

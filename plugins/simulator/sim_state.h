@@ -4,8 +4,8 @@
  *
  * Thread rules: every function may be called from any thread; one mutex guards all state.
  */
-#ifndef VELMORA_SIMULATOR_SIM_STATE_H_
-#define VELMORA_SIMULATOR_SIM_STATE_H_
+#ifndef VELMORA_PLUGINS_SIMULATOR_SIM_STATE_H_
+#define VELMORA_PLUGINS_SIMULATOR_SIM_STATE_H_
 
 #include <stdint.h>
 
@@ -33,4 +33,4 @@ int SimWaitForFinger(uint32_t unitId, long delayMs);
 /* Ends every capture in progress on `unitId`. */
 void SimEndCaptures(uint32_t unitId);
 
-#endif /* VELMORA_SIMULATOR_SIM_STATE_H_ */
+#endif /* VELMORA_PLUGINS_SIMULATOR_SIM_STATE_H_ */

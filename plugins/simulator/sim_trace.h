@@ -5,10 +5,10 @@
  *
  * Thread rules: any thread; lines of concurrent calls never interleave within a line.
  */
-#ifndef VELMORA_SIMULATOR_SIM_TRACE_H_
-#define VELMORA_SIMULATOR_SIM_TRACE_H_
+#ifndef VELMORA_PLUGINS_SIMULATOR_SIM_TRACE_H_
+#define VELMORA_PLUGINS_SIMULATOR_SIM_TRACE_H_
 
 /* Appends one line, printf-style, without the newline. Failures are ignored. */
 void SimTrace(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-#endif /* VELMORA_SIMULATOR_SIM_TRACE_H_ */
+#endif /* VELMORA_PLUGINS_SIMULATOR_SIM_TRACE_H_ */

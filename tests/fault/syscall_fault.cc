@@ -79,13 +79,13 @@ namespace {
 constexpr size_t kLogSize = 4096;
 
 // The handler's state: written before the filter goes in, then only by the handler.
-SyscallAction g_action;
-size_t g_at;
-int g_error;
-volatile size_t g_count;
-int g_log[kLogSize];
-int g_unnamedError;    // for opens of unnamed files, 0 when they go through
-int g_uncounted = -1;  // the number of the calls let through uncounted
+SyscallAction g_Action;
+size_t g_At;
+int g_Error;
+volatile size_t g_Count;
+int g_Log[kLogSize];
+int g_UnnamedError;    // for opens of unnamed files, 0 when they go through
+int g_Uncounted = -1;  // the number of the calls let through uncounted
 
 void Kill() {
   velmora_fault_syscall6(SYS_kill, velmora_fault_syscall6(SYS_getpid, 0, 0, 0, 0, 0, 0), SIGKILL, 0, 0, 0, 0);
@@ -97,7 +97,7 @@ long Perform(int number, const greg_t* regs) {
 }
 
 bool RefusesUnnamed(int number, const greg_t* regs) {
-  if (g_unnamedError == 0) return false;
+  if (g_UnnamedError == 0) return false;
   greg_t flags = number == SYS_openat ? regs[REG_RDX] : number == SYS_open ? regs[REG_RSI] : 0;
   return (flags & O_TMPFILE) == O_TMPFILE;
 }
@@ -106,8 +106,8 @@ bool RefusesUnnamed(int number, const greg_t* regs) {
 // test refuses unnamed files, and the call let through is made as though it were not trapped.
 bool AnsweredUncounted(int number, greg_t* regs) {
   if (RefusesUnnamed(number, regs)) {
-    regs[REG_RAX] = -g_unnamedError;
-  } else if (number == g_uncounted) {
+    regs[REG_RAX] = -g_UnnamedError;
+  } else if (number == g_Uncounted) {
     regs[REG_RAX] = Perform(number, regs);
   } else {
     return false;
@@ -119,17 +119,17 @@ void OnTrap(int, siginfo_t* info, void* context) {
   greg_t* regs = static_cast<ucontext_t*>(context)->uc_mcontext.gregs;
   int number = info->si_syscall;
   if (AnsweredUncounted(number, regs)) return;
-  size_t count = g_count + 1;
-  g_count = count;
-  if (count <= kLogSize) g_log[count - 1] = number;
-  bool chosen = g_action != SyscallAction::kCount && count == g_at;
-  if (chosen && g_action == SyscallAction::kFail && number != SYS_close) {
-    regs[REG_RAX] = -g_error;
+  size_t count = g_Count + 1;
+  g_Count = count;
+  if (count <= kLogSize) g_Log[count - 1] = number;
+  bool chosen = g_Action != SyscallAction::kCount && count == g_At;
+  if (chosen && g_Action == SyscallAction::kFail && number != SYS_close) {
+    regs[REG_RAX] = -g_Error;
     return;
   }
   long result = Perform(number, regs);
-  if (chosen && g_action == SyscallAction::kKill) Kill();
-  regs[REG_RAX] = chosen ? -g_error : result;
+  if (chosen && g_Action == SyscallAction::kKill) Kill();
+  regs[REG_RAX] = chosen ? -g_Error : result;
 }
 
 // The filter: calls from the handler's own `syscall` pass, the listed ones trap, the rest pass.
@@ -162,10 +162,10 @@ std::vector<sock_filter> Filter() {
 bool SyscallFaultSupported() { return prctl(PR_GET_SECCOMP) >= 0; }
 
 bool SyscallFaultInstall(SyscallAction action, size_t at, int error) {
-  g_action = action;
-  g_at = at;
-  g_error = error;
-  g_count = 0;
+  g_Action = action;
+  g_At = at;
+  g_Error = error;
+  g_Count = 0;
   struct sigaction trap = {};
   trap.sa_sigaction = OnTrap;
   trap.sa_flags = SA_SIGINFO;
@@ -177,11 +177,11 @@ bool SyscallFaultInstall(SyscallAction action, size_t at, int error) {
   return syscall(SYS_seccomp, SECCOMP_SET_MODE_FILTER, 0, &program) == 0;
 }
 
-void SyscallFaultRefuseUnnamedFiles(int error) { g_unnamedError = error; }
-void SyscallFaultLetThrough(int number) { g_uncounted = number; }
-size_t SyscallFaultCount() { return g_count; }
-int SyscallFaultNumber(size_t i) { return i >= 1 && i <= kLogSize ? g_log[i - 1] : -1; }
-bool SyscallFaultStruck() { return g_action != SyscallAction::kCount && g_count >= g_at; }
+void SyscallFaultRefuseUnnamedFiles(int error) { g_UnnamedError = error; }
+void SyscallFaultLetThrough(int number) { g_Uncounted = number; }
+size_t SyscallFaultCount() { return g_Count; }
+int SyscallFaultNumber(size_t i) { return i >= 1 && i <= kLogSize ? g_Log[i - 1] : -1; }
+bool SyscallFaultStruck() { return g_Action != SyscallAction::kCount && g_Count >= g_At; }
 
 #else
 

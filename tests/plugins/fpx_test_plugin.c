@@ -67,9 +67,9 @@
 #define TP_FREE FpxFree
 #endif
 
-static uint32_t gIds[] __attribute__((unused)) = {TP_IDS};
-static char gText1[] = TP_NAME " reader";
-static char gText2[] = TP_NAME " serial";
+static uint32_t g_Ids[] __attribute__((unused)) = {TP_IDS};
+static char g_Text1[] = TP_NAME " reader";
+static char g_Text2[] = TP_NAME " serial";
 
 static void Trace(const char* call, long value, int withValue) {
   const char* path = getenv("VELMORA_TP_TRACE");
@@ -93,7 +93,7 @@ FPX_EXPORT int32_t TP_ENUM_UNITS(uint32_t** unitIds, uint32_t* count) {
 #ifdef TP_NULL_IDS
   *unitIds = NULL;
 #else
-  *unitIds = gIds;
+  *unitIds = g_Ids;
 #endif
   *count = TP_COUNT;
   return 0;
@@ -108,8 +108,8 @@ FPX_EXPORT int32_t TP_GET_INFO(uint32_t unitId, UnitInfo* info) {
 #ifdef TP_NULL_TEXTS
   info->text1 = info->text2 = NULL;
 #else
-  info->text1 = gText1;
-  info->text2 = gText2;
+  info->text1 = g_Text1;
+  info->text2 = g_Text2;
 #endif
   info->value1 = (int32_t)unitId;
   info->value2 = -1;
@@ -119,12 +119,12 @@ FPX_EXPORT int32_t TP_GET_INFO(uint32_t unitId, UnitInfo* info) {
 }
 
 /* Set by a disconnect, cleared by a connect; the busy capture watches it. */
-static int gDisconnected;
+static int g_Disconnected;
 
 /* The result names the form that was called and carries the three values in order. */
 static int32_t Connect(int32_t form, uint32_t unitId, int32_t v1, int32_t v2, int32_t v3) {
   Trace("FpxConnect", unitId, 1);
-  __atomic_store_n(&gDisconnected, 0, __ATOMIC_RELEASE);
+  __atomic_store_n(&g_Disconnected, 0, __ATOMIC_RELEASE);
   return form + v1 * 100 + v2 * 10 + v3;
 }
 
@@ -141,7 +141,7 @@ FPX_EXPORT int32_t FpxConnect(uint32_t unitId, int32_t v1, int32_t v2, int32_t v
 
 FPX_EXPORT int32_t TP_DISCONNECT(uint32_t unitId) {
   Trace("FpxDisconnect", unitId, 1);
-  __atomic_store_n(&gDisconnected, 1, __ATOMIC_RELEASE);
+  __atomic_store_n(&g_Disconnected, 1, __ATOMIC_RELEASE);
   return (int32_t)unitId + 100;
 }
 FPX_EXPORT int32_t TP_CANCEL(uint32_t unitId) { return (int32_t)unitId + 200; }
@@ -151,7 +151,7 @@ FPX_EXPORT int32_t TP_CAPTURE(uint32_t unitId, int32_t v1, int32_t v2, unsigned 
   static unsigned char bytes[] = "tp";
 #ifdef TP_BUSY_CAPTURE
   Trace("FpxSensorCaptureSample", unitId, 1);
-  while (!__atomic_load_n(&gDisconnected, __ATOMIC_ACQUIRE)) {
+  while (!__atomic_load_n(&g_Disconnected, __ATOMIC_ACQUIRE)) {
   }
   return 1;
 #endif
@@ -182,11 +182,11 @@ FPX_EXPORT int32_t TpLongSymbol(void) { return 300; }
 
 #ifndef TP_NO_FREE
 FPX_EXPORT int32_t TP_FREE(void* memory) {
-  const char* what = memory == NULL            ? "FpxFree null"
-                     : memory == (void*)gIds   ? "FpxFree ids"
-                     : memory == (void*)gText1 ? "FpxFree text1"
-                     : memory == (void*)gText2 ? "FpxFree text2"
-                                               : "FpxFree unknown";
+  const char* what = memory == NULL             ? "FpxFree null"
+                     : memory == (void*)g_Ids   ? "FpxFree ids"
+                     : memory == (void*)g_Text1 ? "FpxFree text1"
+                     : memory == (void*)g_Text2 ? "FpxFree text2"
+                                                : "FpxFree unknown";
   Trace(what, 0, 0);
   return 0;
 }

@@ -2,8 +2,8 @@
 // so that a mistyped test fails loudly instead of running with a wrong record.
 //
 // Thread rules: none.
-#ifndef VELMORA_PROGRAMS_PROGRAM_ARGS_H_
-#define VELMORA_PROGRAMS_PROGRAM_ARGS_H_
+#ifndef VELMORA_TESTS_PROGRAMS_PROGRAM_ARGS_H_
+#define VELMORA_TESTS_PROGRAMS_PROGRAM_ARGS_H_
 
 #include <stdint.h>
 
@@ -19,4 +19,4 @@ bool ParseHexBytes(const std::string& text, std::vector<uint8_t>* bytes);
 // The bytes as lower-case hex, no separators.
 std::string HexOf(const uint8_t* bytes, size_t length);
 
-#endif  // VELMORA_PROGRAMS_PROGRAM_ARGS_H_
+#endif  // VELMORA_TESTS_PROGRAMS_PROGRAM_ARGS_H_

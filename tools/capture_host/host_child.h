@@ -6,8 +6,8 @@
 //
 // Thread rules: main thread only; a parent that uses this has no other thread and one child at a
 // time.
-#ifndef VELMORA_CAPTURE_HOST_HOST_CHILD_H_
-#define VELMORA_CAPTURE_HOST_HOST_CHILD_H_
+#ifndef VELMORA_TOOLS_CAPTURE_HOST_HOST_CHILD_H_
+#define VELMORA_TOOLS_CAPTURE_HOST_HOST_CHILD_H_
 
 #include <signal.h>
 #include <sys/types.h>
@@ -59,4 +59,4 @@ int HostWaitChild(pid_t pid, int timeoutSeconds, const HostSignals& signals, Chi
 // so that a calling shell sees the interruption. Returns only if the signal does not end it.
 void HostRaise(int signal);
 
-#endif  // VELMORA_CAPTURE_HOST_HOST_CHILD_H_
+#endif  // VELMORA_TOOLS_CAPTURE_HOST_HOST_CHILD_H_

@@ -16,13 +16,13 @@ namespace {
 
 class HostChildTest : public ::testing::Test {
  protected:
-  void SetUp() override { sigprocmask(SIG_BLOCK, nullptr, &mask_); }
+  void SetUp() override { sigprocmask(SIG_BLOCK, nullptr, &m_Mask); }
   void TearDown() override {
     sigset_t pending;
     sigpending(&pending);
     ASSERT_FALSE(sigismember(&pending, SIGTERM)) << "a test left its SIGTERM pending";
-    sigprocmask(SIG_SETMASK, &mask_, nullptr);
-    if (!logPath_.empty()) unlink(logPath_.c_str());
+    sigprocmask(SIG_SETMASK, &m_Mask, nullptr);
+    if (!m_LogPath.empty()) unlink(m_LogPath.c_str());
   }
 
   // Starts `sh -c script` and waits for it; the command's other settings as given.
@@ -30,7 +30,7 @@ class HostChildTest : public ::testing::Test {
     HostSignals signals = HostBlockSignals(interrupts);
     const char* argv[] = {"/bin/sh", "-c", script, nullptr};
     HostCommand command = {const_cast<char* const*>(argv), false,
-                           logPath_.empty() ? nullptr : logPath_.c_str()};
+                           m_LogPath.empty() ? nullptr : m_LogPath.c_str()};
     pid_t pid = HostStartChild(command, signals);
     EXPECT_GT(pid, 0) << strerror(errno);
     ChildEnd end;
@@ -44,12 +44,12 @@ class HostChildTest : public ::testing::Test {
     int fd = mkstemp(pattern);
     EXPECT_GE(fd, 0) << strerror(errno);
     close(fd);
-    logPath_ = pattern;
-    return logPath_;
+    m_LogPath = pattern;
+    return m_LogPath;
   }
 
-  sigset_t mask_;
-  std::string logPath_;
+  sigset_t m_Mask;
+  std::string m_LogPath;
 };
 
 // A mask as /proc/PID/status shows it: bit n-1 for signal n, 16 hex digits.
@@ -112,7 +112,7 @@ TEST_F(HostChildTest, LogFileTakesBothStreams) {
   ChildEnd end =
       RunShell("echo out; echo err >&2; grep SigBlk /proc/self/status", HostInterrupts::kTaken, 60, &signal);
   EXPECT_TRUE(end.exited);
-  EXPECT_EQ(Contents(log), "out\nerr\nSigBlk:\t" + MaskHex(mask_) + "\n") << "the child has the former mask";
+  EXPECT_EQ(Contents(log), "out\nerr\nSigBlk:\t" + MaskHex(m_Mask) + "\n") << "the child has the former mask";
 }
 
 TEST_F(HostChildTest, PathSearchAndMissingPrograms) {

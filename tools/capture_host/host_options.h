@@ -2,8 +2,8 @@
 //
 // Parsing is pure: no output, no exit, so it can be tested and main decides what to print.
 // Thread rules: none, nothing is shared.
-#ifndef VELMORA_CAPTURE_HOST_HOST_OPTIONS_H_
-#define VELMORA_CAPTURE_HOST_HOST_OPTIONS_H_
+#ifndef VELMORA_TOOLS_CAPTURE_HOST_HOST_OPTIONS_H_
+#define VELMORA_TOOLS_CAPTURE_HOST_HOST_OPTIONS_H_
 
 #include <string>
 #include <vector>
@@ -28,4 +28,4 @@ const char* HostUsage();
 bool ParseHostOptions(int argc, const char* const* argv, const char* defaultProgram, HostOptions* options,
                       std::string* error);
 
-#endif  // VELMORA_CAPTURE_HOST_HOST_OPTIONS_H_
+#endif  // VELMORA_TOOLS_CAPTURE_HOST_HOST_OPTIONS_H_

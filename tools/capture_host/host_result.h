@@ -2,8 +2,8 @@
 // the host's exit status and the two ways of printing it.
 //
 // Plain functions over copies, testable without a segment or a child. Thread rules: none.
-#ifndef VELMORA_CAPTURE_HOST_HOST_RESULT_H_
-#define VELMORA_CAPTURE_HOST_HOST_RESULT_H_
+#ifndef VELMORA_TOOLS_CAPTURE_HOST_HOST_RESULT_H_
+#define VELMORA_TOOLS_CAPTURE_HOST_HOST_RESULT_H_
 
 #include <string>
 
@@ -39,4 +39,4 @@ std::string FormatSummary(const ChildEnd& end, const CaptureExchange& record);
 // finger, finger_name (null outside 1..10) and units.
 std::string FormatJson(const ChildEnd& end, const CaptureExchange& record);
 
-#endif  // VELMORA_CAPTURE_HOST_HOST_RESULT_H_
+#endif  // VELMORA_TOOLS_CAPTURE_HOST_HOST_RESULT_H_

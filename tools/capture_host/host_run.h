@@ -1,8 +1,8 @@
 // One run of velmora-capture-host: segment, program, result, clean-up.
 //
 // Thread rules: main thread only; called once per process.
-#ifndef VELMORA_CAPTURE_HOST_HOST_RUN_H_
-#define VELMORA_CAPTURE_HOST_HOST_RUN_H_
+#ifndef VELMORA_TOOLS_CAPTURE_HOST_HOST_RUN_H_
+#define VELMORA_TOOLS_CAPTURE_HOST_HOST_RUN_H_
 
 #include "tools/capture_host/host_options.h"
 
@@ -12,4 +12,4 @@
 // ends the program, removes the segment and ends by the same signal.
 int RunHost(const HostOptions& options, int key);
 
-#endif  // VELMORA_CAPTURE_HOST_HOST_RUN_H_
+#endif  // VELMORA_TOOLS_CAPTURE_HOST_HOST_RUN_H_

@@ -2,8 +2,8 @@
 // request and, after the run, wipes and removes it.
 //
 // Thread rules: main thread only.
-#ifndef VELMORA_CAPTURE_HOST_HOST_SEGMENT_H_
-#define VELMORA_CAPTURE_HOST_HOST_SEGMENT_H_
+#ifndef VELMORA_TOOLS_CAPTURE_HOST_HOST_SEGMENT_H_
+#define VELMORA_TOOLS_CAPTURE_HOST_HOST_SEGMENT_H_
 
 #include <vector>
 
@@ -31,4 +31,4 @@ void HostWriteRequest(CaptureExchange* record, const std::vector<FingerNumber>& 
 // Does nothing for a segment that is not held.
 void HostSegmentRelease(HostSegment* segment);
 
-#endif  // VELMORA_CAPTURE_HOST_HOST_SEGMENT_H_
+#endif  // VELMORA_TOOLS_CAPTURE_HOST_HOST_SEGMENT_H_

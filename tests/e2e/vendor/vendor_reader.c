@@ -9,7 +9,7 @@
 enum { kUnitId = 42 };
 
 /* The sample stays valid while the library is loaded, as the program expects. */
-static unsigned char sample[] = "VENDOR-SAMPLE-42";
+static unsigned char g_Sample[] = "VENDOR-SAMPLE-42";
 
 /* A heap copy that the program hands back to FpxFree; NULL when out of memory. */
 static char* CopyText(const char* text) {
@@ -56,8 +56,8 @@ int32_t FpxSensorCaptureSample(uint32_t unitId, int32_t v1, int32_t v2, unsigned
   (void)v2;
   (void)reserved;
   if (unitId != kUnitId) return 1;
-  *sampleOut = sample;
-  *sampleSize = (int32_t)strlen((const char*)sample);
+  *sampleOut = g_Sample;
+  *sampleSize = (int32_t)strlen((const char*)g_Sample);
   return 0;
 }
 
