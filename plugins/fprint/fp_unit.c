@@ -10,19 +10,22 @@ FprintUnit* FprintUnitNew(FpDevice* device) {
   FprintUnit* unit = g_new0(FprintUnit, 1);
   unit->m_Device = g_object_ref(device);
   unit->m_Context = g_main_context_new();
-  g_mutex_init(&unit->m_Lock);
+  pthread_mutex_init(&unit->m_Lock, NULL);
   return unit;
 }
 
 /* Claims the unit for an operation of the calling thread and gives its cancellable (borrowed), or
  * NULL when another operation runs or, for a capture, the unit was disconnected. */
 static GCancellable* Claim(FprintUnit* unit, gboolean connecting) {
-  G_GNUC_UNUSED g_autoptr(GMutexLocker) locker = g_mutex_locker_new(&unit->m_Lock);
-  if (unit->m_Busy || (!connecting && unit->m_Disconnected)) return NULL;
-  if (connecting) unit->m_Disconnected = FALSE;
-  unit->m_Busy = TRUE;
-  unit->m_Cancellable = g_cancellable_new();
-  return unit->m_Cancellable;
+  pthread_mutex_lock(&unit->m_Lock);
+  GCancellable* cancellable = NULL;
+  if (!unit->m_Busy && (connecting || !unit->m_Disconnected)) {
+    if (connecting) unit->m_Disconnected = FALSE;
+    unit->m_Busy = TRUE;
+    unit->m_Cancellable = cancellable = g_cancellable_new();
+  }
+  pthread_mutex_unlock(&unit->m_Lock);
+  return cancellable;
 }
 
 /* Closes the open device on the calling thread, which owns the unit's context. */
@@ -38,14 +41,14 @@ static void CloseDevice(FprintUnit* unit) {
  * left the close to this thread). */
 static void Finish(FprintUnit* unit) {
   for (;;) {
-    g_mutex_lock(&unit->m_Lock);
+    pthread_mutex_lock(&unit->m_Lock);
     gboolean close = unit->m_Disconnected && unit->m_Open;
     if (!close) {
       g_main_context_pop_thread_default(unit->m_Context);
       unit->m_Busy = FALSE;
       g_clear_object(&unit->m_Cancellable);
     }
-    g_mutex_unlock(&unit->m_Lock);
+    pthread_mutex_unlock(&unit->m_Lock);
     if (!close) return;
     CloseDevice(unit);
   }
@@ -108,12 +111,12 @@ static void CancelRunning(FprintUnit* unit) {
 }
 
 int FprintUnitDisconnect(FprintUnit* unit) {
-  g_mutex_lock(&unit->m_Lock);
+  pthread_mutex_lock(&unit->m_Lock);
   unit->m_Disconnected = TRUE;
   gboolean busy = unit->m_Busy;
   if (busy) CancelRunning(unit);
   unit->m_Busy = TRUE;
-  g_mutex_unlock(&unit->m_Lock);
+  pthread_mutex_unlock(&unit->m_Lock);
   if (busy) return 0;
   g_main_context_push_thread_default(unit->m_Context);
   Finish(unit);
@@ -121,7 +124,8 @@ int FprintUnitDisconnect(FprintUnit* unit) {
 }
 
 int FprintUnitCancel(FprintUnit* unit) {
-  G_GNUC_UNUSED g_autoptr(GMutexLocker) locker = g_mutex_locker_new(&unit->m_Lock);
+  pthread_mutex_lock(&unit->m_Lock);
   if (unit->m_Busy) CancelRunning(unit);
+  pthread_mutex_unlock(&unit->m_Lock);
   return 0;
 }

@@ -13,13 +13,14 @@
 #define VELMORA_PLUGINS_FPRINT_FP_UNIT_H_
 
 #include <fprint.h>
+#include <pthread.h>
 
 #include "fp_sample.h"
 
 typedef struct FprintUnit {
   FpDevice* m_Device;                   /* owned reference */
   GMainContext* m_Context;              /* the unit's own context, owned */
-  GMutex m_Lock;                        /* guards the four fields below */
+  pthread_mutex_t m_Lock;               /* guards the four fields below (a mutex that thread checkers see) */
   gboolean m_Busy;                      /* an operation runs on some thread */
   GCancellable* m_Cancellable;          /* that operation's, owned; NULL when none runs */
   gboolean m_Disconnected;              /* FprintUnitDisconnect came after the last connect */
