@@ -27,6 +27,10 @@ foreach(page velmora-capture velmora-capture-host velmora-units)
   install(FILES ${CMAKE_BINARY_DIR}/debian/man/${page}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
 
+# The package holds the default install component only: the libfprint readers' plug-in is installed
+# as the component "fprint" (plugins/fprint) and is not part of it.
+set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};Unspecified;/")
+
 set(CPACK_PACKAGE_NAME ${VELMORA_PACKAGE_NAME})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Velmora developers")

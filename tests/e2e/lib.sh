@@ -4,7 +4,7 @@
 #
 # The test's environment (set by CTest) names the staged install and the test tools:
 #   VELMORA_SOURCE, VELMORA_STAGE, VELMORA_TEST_PARENT, VELMORA_FAKE_CAPTURE, VELMORA_WM_DELETE,
-#   VELMORA_BUSY_PLUGIN;
+#   VELMORA_BUSY_PLUGIN, VELMORA_VIRTUAL_FINGER;
 # and the installed layout's paths (CMake's variables of the same names; scripts/sandbox reads
 # them too): VELMORA_CONFIG_ROOT, VELMORA_DATA_DIR, VELMORA_PLUGIN_DIR, VELMORA_EXAMPLE_DIR.
 set -euo pipefail

@@ -1,0 +1,23 @@
+/*
+ * The plug-in's units: one per libfprint device that can capture images, in enumeration order,
+ * with ids 1..n. The FpContext is created and enumerated once per process (the library stays
+ * loaded, see CMakeLists.txt); later calls give the same units.
+ *
+ * Thread rules: FprintEnumerate runs on the thread that may own GLib's global default context
+ * (the program's main thread, before the window exists); FprintFindUnit from any thread after it.
+ */
+#ifndef VELMORA_PLUGINS_FPRINT_FP_UNITS_H_
+#define VELMORA_PLUGINS_FPRINT_FP_UNITS_H_
+
+#include <stdint.h>
+
+#include "fp_unit.h"
+
+/* Enumerates once. The unit count, or -1 after one line on stderr when the global default context
+ * cannot be acquired (another thread iterates it): failing beats hanging. */
+int FprintEnumerate(void);
+
+/* The unit with id `unitId`, or NULL for an id that was never handed out. */
+FprintUnit* FprintFindUnit(uint32_t unitId);
+
+#endif /* VELMORA_PLUGINS_FPRINT_FP_UNITS_H_ */

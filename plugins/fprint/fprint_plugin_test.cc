@@ -1,0 +1,297 @@
+// The libfprint plug-in, loaded as the program loads it, against libfprint's virtual_image driver
+// that the test feeds over its socket.
+#include <glib.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <condition_variable>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <sstream>
+#include <thread>
+
+#include "plugins/fprint/ridge_image.h"
+#include "plugins/fprint/virtual_reader.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/scoped_temp_dir.h"
+#include "units/plugin_binding.h"
+
+using velmora::test::AwaitFingerWait;
+using velmora::test::FingerWaits;
+using velmora::test::RidgeImage;
+using velmora::test::ScopedEnv;
+using velmora::test::ScopedTempDir;
+using velmora::test::UseVirtualReader;
+using velmora::test::VirtualReader;
+
+namespace {
+
+constexpr int kWidth = 256;
+constexpr int kHeight = 360;
+
+// One capture on a thread of its own, as the program's worker runs it.
+struct Capture {
+  explicit Capture(PluginParams& plugin)
+      : m_Thread([this, &plugin] {
+          int32_t reserved = -1;
+          m_Result = plugin.FpxSensorCaptureSample(1, 2, 1, &m_Sample, &m_Size, &reserved);
+        }) {}
+  int32_t Join() {
+    m_Thread.join();
+    return m_Result;
+  }
+  unsigned char* m_Sample = nullptr;
+  int32_t m_Size = 0;
+  int32_t m_Result = -1;
+  std::thread m_Thread;
+};
+
+// The sample's fields by key; "fpx1" maps to "" when it comes first.
+std::map<std::string, std::string> ParseSample(const std::string& text) {
+  std::map<std::string, std::string> fields;
+  std::istringstream in(text);
+  std::string field;
+  for (bool first = true; std::getline(in, field, ';'); first = false) {
+    size_t equals = field.find('=');
+    if (first && field == "fpx1") fields["fpx1"] = "";
+    if (equals != std::string::npos) fields[field.substr(0, equals)] = field.substr(equals + 1);
+  }
+  return fields;
+}
+
+// Whether this process has enumerated already: the plug-in enumerates once per process.
+bool g_enumerated = false;
+
+int CountLines(const std::string& text, const std::string& part) {
+  int count = 0;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) count += line.find(part) != std::string::npos;
+  return count;
+}
+
+class FprintPluginTest : public ::testing::Test {
+ protected:
+  FprintPluginTest()
+      : m_Socket(UseVirtualReader()),
+        m_SampleDir("VELMORA_FPRINT_SAMPLE_DIR", m_Dir.Path("samples").c_str()),
+        m_Retries("VELMORA_FPRINT_RETRIES", nullptr),
+        m_Plugin(BindPlugin(FPX_FPRINT_SO)) {}
+
+  void SetUp() override {
+    ASSERT_NE(m_Plugin, nullptr);
+    uint32_t* ids = nullptr;
+    uint32_t count = 0;
+    ASSERT_EQ(m_Plugin->FpxEnumUnits(&ids, &count), 0);
+    g_enumerated = true;
+    ASSERT_EQ(count, 1u);
+    EXPECT_EQ(ids[0], 1u);
+    m_Plugin->FpxFree(ids);
+    ASSERT_EQ(m_Plugin->FpxConnect(1, 0, 0, 0), 0);
+    m_Reader = std::make_unique<VirtualReader>(m_Socket);
+  }
+
+  void TearDown() override { EXPECT_EQ(m_Plugin->FpxDisconnect(1), 0); }
+
+  // Starts a capture and sends `image` once the device waits for the finger.
+  std::string CaptureImage(const std::vector<uint8_t>& image, int32_t* result) {
+    int seen = FingerWaits();
+    Capture capture(*m_Plugin);
+    AwaitFingerWait(seen);
+    m_Reader->SendImage(kWidth, kHeight, image);
+    *result = capture.Join();
+    if (*result != 0) return "";
+    EXPECT_EQ(capture.m_Size, static_cast<int32_t>(strlen(reinterpret_cast<char*>(capture.m_Sample))));
+    return reinterpret_cast<char*>(capture.m_Sample);
+  }
+
+  // Starts a capture, sends (kind, code) once the device waits for the finger, gives the result.
+  int32_t CaptureAfterCode(int32_t kind, int32_t code) {
+    int seen = FingerWaits();
+    Capture capture(*m_Plugin);
+    AwaitFingerWait(seen);
+    m_Reader->SendCode(kind, code);
+    return capture.Join();
+  }
+
+  const std::string& m_Socket;
+  ScopedTempDir m_Dir;
+  ScopedEnv m_SampleDir;
+  ScopedEnv m_Retries;
+  std::shared_ptr<PluginParams> m_Plugin;
+  std::unique_ptr<VirtualReader> m_Reader;
+};
+
+TEST_F(FprintPluginTest, DescribesTheVirtualReader) {
+  UnitInfo info{};
+  ASSERT_EQ(m_Plugin->FpxGetInfo(1, &info), 0);
+  ASSERT_NE(info.text1, nullptr);
+  ASSERT_NE(info.text2, nullptr);
+  EXPECT_GT(strlen(info.text1), 0u);
+  EXPECT_EQ(std::string(info.text2).rfind("virtual_image/", 0), 0u) << info.text2;
+  EXPECT_TRUE(info.value1 == 0 || info.value1 == 1);
+  EXPECT_GT(info.value2, 0);
+  EXPECT_EQ(info.value3, 0);
+  EXPECT_EQ(info.value4, 0);
+  m_Plugin->FpxFree(info.text1);
+  m_Plugin->FpxFree(info.text2);
+  EXPECT_NE(m_Plugin->FpxGetInfo(2, &info), 0);
+}
+
+TEST_F(FprintPluginTest, CaptureWritesThePixelsIntoAPrivatePgmThatTheSampleDescribes) {
+  std::vector<uint8_t> image = RidgeImage(kWidth, kHeight);
+  int32_t result = -1;
+  std::string sample = CaptureImage(image, &result);
+  ASSERT_EQ(result, 0);
+  ASSERT_LE(sample.size(), 255u);
+  auto fields = ParseSample(sample);
+  EXPECT_EQ(sample.rfind("fpx1;image=", 0), 0u) << sample;
+  EXPECT_EQ(fields["width"], "256");
+  EXPECT_EQ(fields["height"], "360");
+  EXPECT_GT(std::stoi(fields["minutiae"]), 0);
+  EXPECT_EQ(fields["device"].rfind("virtual_image/", 0), 0u);
+  std::string path = fields["image"];
+  EXPECT_EQ(path.rfind(m_Dir.Path("samples") + "/", 0), 0u) << path;
+  std::string bytes = m_Dir.Read(path);
+  std::string header = "P5\n256 360\n255\n";
+  ASSERT_EQ(bytes.size(), header.size() + image.size());
+  EXPECT_EQ(bytes.substr(0, header.size()), header);
+  EXPECT_TRUE(bytes.substr(header.size()) == std::string(image.begin(), image.end()));
+  g_autofree char* sha = g_compute_checksum_for_string(G_CHECKSUM_SHA256, bytes.data(), bytes.size());
+  EXPECT_EQ(fields["sha256"], sha);
+  struct stat file, folder;
+  ASSERT_EQ(stat(path.c_str(), &file), 0);
+  ASSERT_EQ(stat(m_Dir.Path("samples").c_str(), &folder), 0);
+  EXPECT_EQ(file.st_mode & 07777, 0600u);
+  EXPECT_EQ(folder.st_mode & 07777, 0700u);
+}
+
+TEST_F(FprintPluginTest, ARetryAsksForTheFingerOnceAndTheNextImageIsTaken) {
+  std::vector<uint8_t> image = RidgeImage(kWidth, kHeight);
+  testing::internal::CaptureStderr();
+  int seen = FingerWaits();
+  Capture capture(*m_Plugin);
+  AwaitFingerWait(seen);
+  m_Reader->SendCode(-1, 0);
+  AwaitFingerWait(seen + 1);
+  m_Reader->SendImage(kWidth, kHeight, image);
+  int32_t result = capture.Join();
+  std::string errors = testing::internal::GetCapturedStderr();
+  ASSERT_EQ(result, 0) << errors;
+  EXPECT_EQ(ParseSample(reinterpret_cast<char*>(capture.m_Sample))["width"], "256");
+  EXPECT_EQ(CountLines(errors, "present the finger again"), 1) << errors;
+  EXPECT_EQ(CountLines(errors, "velmora fprint: "), 1) << errors;
+}
+
+TEST_F(FprintPluginTest, TheRetryCapEndsTheCapture) {
+  ScopedEnv cap("VELMORA_FPRINT_RETRIES", "0");
+  testing::internal::CaptureStderr();
+  int32_t result = CaptureAfterCode(-1, 0);
+  std::string errors = testing::internal::GetCapturedStderr();
+  EXPECT_NE(result, 0);
+  EXPECT_EQ(CountLines(errors, "present the finger again"), 0) << errors;
+  EXPECT_EQ(CountLines(errors, "velmora fprint: capture failed"), 1) << errors;
+}
+
+TEST_F(FprintPluginTest, DisconnectFromAnotherThreadEndsTheWaitAndLaterCapturesFail) {
+  int seen = FingerWaits();
+  Capture capture(*m_Plugin);
+  AwaitFingerWait(seen);
+  EXPECT_EQ(m_Plugin->FpxDisconnect(1), 0);
+  EXPECT_NE(capture.Join(), 0);
+  EXPECT_EQ(m_Plugin->FpxDisconnect(1), 0);
+  unsigned char* sample = nullptr;
+  int32_t size = 0, reserved = 0;
+  EXPECT_NE(m_Plugin->FpxSensorCaptureSample(1, 2, 1, &sample, &size, &reserved), 0);
+  EXPECT_EQ(sample, nullptr);
+}
+
+TEST_F(FprintPluginTest, CancelEndsTheWait) {
+  int seen = FingerWaits();
+  Capture capture(*m_Plugin);
+  AwaitFingerWait(seen);
+  EXPECT_EQ(m_Plugin->FpxCancel(1), 0);
+  EXPECT_NE(capture.Join(), 0);
+}
+
+TEST_F(FprintPluginTest, AFolderOpenToOthersIsRefused) {
+  ASSERT_EQ(mkdir(m_Dir.Path("samples").c_str(), 0700), 0);
+  ASSERT_EQ(chmod(m_Dir.Path("samples").c_str(), 0755), 0);
+  testing::internal::CaptureStderr();
+  int32_t result = -1;
+  CaptureImage(RidgeImage(kWidth, kHeight), &result);
+  std::string errors = testing::internal::GetCapturedStderr();
+  EXPECT_NE(result, 0);
+  EXPECT_EQ(CountLines(errors, "refusing sample folder"), 1) << errors;
+  EXPECT_TRUE(std::filesystem::is_empty(m_Dir.Path("samples")));
+}
+
+TEST_F(FprintPluginTest, AReaderErrorFailsTheCapture) {
+  testing::internal::CaptureStderr();
+  int32_t result = CaptureAfterCode(-2, 1);
+  std::string errors = testing::internal::GetCapturedStderr();
+  EXPECT_NE(result, 0);
+  EXPECT_EQ(CountLines(errors, "velmora fprint: capture failed"), 1) << errors;
+}
+
+TEST_F(FprintPluginTest, ARemovedReaderFailsTheCapture) {  // defined last: the device is gone afterwards
+  testing::internal::CaptureStderr();
+  int32_t result = CaptureAfterCode(-5, 0);
+  std::string errors = testing::internal::GetCapturedStderr();
+  EXPECT_NE(result, 0);
+  EXPECT_GE(CountLines(errors, "velmora fprint: capture failed"), 1) << errors;
+}
+
+TEST(FprintPluginLoadTest, LoadsUnloadsAndLoadsAgain) {
+  UseVirtualReader();
+  for (int round = 0; round < 2; ++round) {
+    std::shared_ptr<PluginParams> plugin = BindPlugin(FPX_FPRINT_SO);
+    ASSERT_NE(plugin, nullptr) << "round " << round;
+    uint32_t* ids = nullptr;
+    uint32_t count = 0;
+    ASSERT_EQ(plugin->FpxEnumUnits(&ids, &count), 0);
+    g_enumerated = true;
+    EXPECT_EQ(count, 1u);
+    EXPECT_EQ(plugin->FpxFree(ids), 0);
+    EXPECT_EQ(plugin->FpxFree(nullptr), 0);
+    EXPECT_NE(plugin->FpxExtractSample(1, 0, 0, 0, 0, 0, 0, 0, 0), 0);
+  }
+}
+
+TEST(FprintPluginLoadTest, EnumerationFailsWhileAnotherThreadOwnsTheDefaultContext) {
+  UseVirtualReader();
+  if (g_enumerated) GTEST_SKIP() << "this process has enumerated already; run the test on its own";
+  std::shared_ptr<PluginParams> plugin = BindPlugin(FPX_FPRINT_SO);
+  ASSERT_NE(plugin, nullptr);
+  std::mutex lock;
+  std::condition_variable changed;
+  bool owned = false, done = false;
+  std::thread owner([&] {
+    g_main_context_acquire(g_main_context_default());
+    std::unique_lock held(lock);
+    owned = true;
+    changed.notify_all();
+    changed.wait(held, [&] { return done; });
+    g_main_context_release(g_main_context_default());
+  });
+  {
+    std::unique_lock held(lock);
+    changed.wait(held, [&] { return owned; });
+  }
+  uint32_t* ids = nullptr;
+  uint32_t count = 0;
+  testing::internal::CaptureStderr();
+  int32_t result = plugin->FpxEnumUnits(&ids, &count);
+  std::string errors = testing::internal::GetCapturedStderr();
+  {
+    std::lock_guard held(lock);
+    done = true;
+    changed.notify_all();
+  }
+  owner.join();
+  EXPECT_NE(result, 0);
+  EXPECT_EQ(CountLines(errors, "g_main_context_acquire"), 1) << errors;
+}
+
+}  // namespace

@@ -1,0 +1,46 @@
+// The test's side of libfprint's virtual_image driver: the client of the UNIX socket that the
+// driver listens on while its device is open, and the watch on libfprint's log that tells when
+// the device waits for a finger (an image sent at any other time is dropped).
+//
+// Test support only. UseVirtualReader must run before the plug-in's first enumeration in the
+// process; the watch counts from any thread, the client is used by one thread.
+#ifndef VELMORA_PLUGINS_FPRINT_VIRTUAL_READER_H_
+#define VELMORA_PLUGINS_FPRINT_VIRTUAL_READER_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace velmora::test {
+
+// Keeps real readers out, points the virtual driver at a socket in a folder of this process and
+// installs the log watch. Gives the socket's path; the same for every call in the process.
+const std::string& UseVirtualReader();
+
+// How often the device has begun to wait for a finger so far in this process.
+int FingerWaits();
+
+// Blocks until FingerWaits() is greater than `seen`, without a deadline.
+void AwaitFingerWait(int seen);
+
+class VirtualReader {
+ public:
+  // Connects to the driver's socket; the device must be open. Throws std::runtime_error when not.
+  explicit VirtualReader(const std::string& socketPath);
+  ~VirtualReader();
+  VirtualReader(const VirtualReader&) = delete;
+  VirtualReader& operator=(const VirtualReader&) = delete;
+
+  // An image: width, height, then the pixels row by row.
+  void SendImage(int32_t width, int32_t height, const std::vector<uint8_t>& pixels);
+  // A control message: (-1, code) retry, (-2, code) error, (-5, 0) the device goes away.
+  void SendCode(int32_t kind, int32_t code);
+
+ private:
+  void Send(const void* data, size_t size);
+  int m_Fd;
+};
+
+}  // namespace velmora::test
+
+#endif  // VELMORA_PLUGINS_FPRINT_VIRTUAL_READER_H_
