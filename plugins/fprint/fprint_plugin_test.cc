@@ -12,8 +12,8 @@
 #include <sstream>
 #include <thread>
 
-#include "plugins/fprint/ridge_image.h"
-#include "plugins/fprint/virtual_reader.h"
+#include "tests/support/ridge_image.h"
+#include "tests/support/virtual_reader.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/scoped_temp_dir.h"
 #include "units/plugin_binding.h"

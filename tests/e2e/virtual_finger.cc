@@ -7,8 +7,8 @@
 
 #include <stdexcept>
 
-#include "plugins/fprint/ridge_image.h"
-#include "plugins/fprint/virtual_reader.h"
+#include "tests/support/ridge_image.h"
+#include "tests/support/virtual_reader.h"
 
 namespace {
 

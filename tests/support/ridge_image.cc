@@ -1,5 +1,5 @@
 // The synthetic fingerprint (ridge_image.h).
-#include "plugins/fprint/ridge_image.h"
+#include "tests/support/ridge_image.h"
 
 #include <algorithm>
 #include <cmath>

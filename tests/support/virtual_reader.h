@@ -4,8 +4,8 @@
 //
 // Test support only. UseVirtualReader must run before the plug-in's first enumeration in the
 // process; the watch counts from any thread, the client is used by one thread.
-#ifndef VELMORA_PLUGINS_FPRINT_VIRTUAL_READER_H_
-#define VELMORA_PLUGINS_FPRINT_VIRTUAL_READER_H_
+#ifndef VELMORA_TESTS_SUPPORT_VIRTUAL_READER_H_
+#define VELMORA_TESTS_SUPPORT_VIRTUAL_READER_H_
 
 #include <cstdint>
 #include <string>
@@ -43,4 +43,4 @@ class VirtualReader {
 
 }  // namespace velmora::test
 
-#endif  // VELMORA_PLUGINS_FPRINT_VIRTUAL_READER_H_
+#endif  // VELMORA_TESTS_SUPPORT_VIRTUAL_READER_H_

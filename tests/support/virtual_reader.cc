@@ -1,5 +1,5 @@
 // The virtual reader's client and the log watch (virtual_reader.h).
-#include "plugins/fprint/virtual_reader.h"
+#include "tests/support/virtual_reader.h"
 
 #include <glib.h>
 #include <stdlib.h>

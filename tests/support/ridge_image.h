@@ -2,8 +2,8 @@
 // sectors so that ridge endings give minutiae, on a white background outside the finger's oval.
 //
 // Test support only; any thread.
-#ifndef VELMORA_PLUGINS_FPRINT_RIDGE_IMAGE_H_
-#define VELMORA_PLUGINS_FPRINT_RIDGE_IMAGE_H_
+#ifndef VELMORA_TESTS_SUPPORT_RIDGE_IMAGE_H_
+#define VELMORA_TESTS_SUPPORT_RIDGE_IMAGE_H_
 
 #include <cstdint>
 #include <vector>
@@ -15,4 +15,4 @@ std::vector<uint8_t> RidgeImage(int width, int height);
 
 }  // namespace velmora::test
 
-#endif  // VELMORA_PLUGINS_FPRINT_RIDGE_IMAGE_H_
+#endif  // VELMORA_TESTS_SUPPORT_RIDGE_IMAGE_H_
