@@ -8,7 +8,7 @@
 #include "tests/support/scoped_temp_dir.h"
 #include "units/plugin_catalogue.h"
 
-using velmora::test::ScopedTempDir;
+using namespace velmora::test;  // the shared test support
 
 namespace {
 

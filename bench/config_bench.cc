@@ -10,7 +10,7 @@
 #include "config/config_store.h"
 #include "tests/support/scoped_temp_dir.h"
 
-using velmora::test::ScopedTempDir;
+using namespace velmora::test;  // the shared test support
 
 namespace velmora::config {
 namespace {

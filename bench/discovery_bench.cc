@@ -10,7 +10,7 @@
 #include "tests/support/scoped_temp_dir.h"
 #include "units/unit_list.h"
 
-using velmora::test::ScopedTempDir;
+using namespace velmora::test;  // the shared test support
 
 namespace {
 

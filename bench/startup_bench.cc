@@ -28,7 +28,7 @@
 #include "tests/support/private_x_server.h"
 #include "tools/capture_host/host_child.h"
 
-using velmora::test::PrivateXServer;
+using namespace velmora::test;  // the shared test support
 
 namespace {
 

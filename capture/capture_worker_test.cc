@@ -12,9 +12,7 @@
 #include "tests/support/scoped_temp_dir.h"
 #include "units/unit_list.h"
 
-using velmora::test::MakeRoot;
-using velmora::test::ScopedTempDir;
-using velmora::test::WriteEntry;
+using namespace velmora::test;  // the shared test support
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "capture/exchange_segment.h"
 #include "tests/support/own_segment.h"
 
-using velmora::test::OwnSegmentTest;
+using namespace velmora::test;  // the shared test support
 
 namespace {
 

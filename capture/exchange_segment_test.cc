@@ -10,7 +10,7 @@
 #include "capture/capture_exchange.h"
 #include "tests/support/own_segment.h"
 
-using velmora::test::OwnSegmentTest;
+using namespace velmora::test;  // the shared test support
 
 namespace {
 

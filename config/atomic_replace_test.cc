@@ -12,7 +12,7 @@
 
 #include "tests/support/scoped_temp_dir.h"
 
-using velmora::test::ScopedTempDir;
+using namespace velmora::test;  // the shared test support
 
 namespace velmora::config {
 namespace {

@@ -29,7 +29,7 @@
 #include "tests/fault/syscall_fault.h"
 #include "tests/support/scoped_temp_dir.h"
 
-using velmora::test::ScopedTempDir;
+using namespace velmora::test;  // the shared test support
 
 namespace velmora::config {
 namespace {

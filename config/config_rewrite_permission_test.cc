@@ -14,12 +14,7 @@
 #include "tests/support/scoped_temp_dir.h"
 #include "tests/support/store_handle.h"
 
-using velmora::test::BecomeUser;
-using velmora::test::Find;
-using velmora::test::Handle;
-using velmora::test::Open;
-using velmora::test::RunInChild;
-using velmora::test::ScopedTempDir;
+using namespace velmora::test;  // the shared test support
 
 namespace velmora::config {
 namespace {

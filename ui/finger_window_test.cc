@@ -16,8 +16,7 @@
 #include "units/plugin_units.h"
 #include "units/unit_list.h"
 
-using velmora::test::PrivateXServer;
-using velmora::test::ScopedTempDir;
+using namespace velmora::test;  // the shared test support
 
 namespace {
 

@@ -12,26 +12,16 @@
 #include "tests/support/loaded_library.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/scoped_temp_dir.h"
+#include "tests/support/traced_root.h"
 #include "units/unit_list.h"
 
-using velmora::test::IsLoaded;
-using velmora::test::MakeRoot;
-using velmora::test::ReadLines;
-using velmora::test::ScopedEnv;
-using velmora::test::ScopedTempDir;
-using velmora::test::WriteEntry;
+using namespace velmora::test;  // the shared test support
 
 namespace {
 
-class EntryDiscoveryTest : public ::testing::Test {
+class EntryDiscoveryTest : public ::testing::Test, protected TracedRoot {
  protected:
-  EntryDiscoveryTest()
-      : m_Root(MakeRoot(m_Dir.path())),
-        m_TpTrace(m_Dir.path() + "/tp.trace"),
-        m_TpTraceEnv("VELMORA_TP_TRACE", m_TpTrace.c_str()),
-        m_SimTraceEnv("VELMORA_SIM_TRACE", nullptr),
-        m_Units("VELMORA_SIM_UNITS", "7,2"),
-        m_Fail("VELMORA_SIM_FAIL", nullptr) {}
+  EntryDiscoveryTest() : TracedRoot("7,2") {}
 
   // Writes the plain-file entry `name` into the root and gives it as the catalogue lists it.
   PluginEntry Entry(const std::string& name, const std::string& library, int type) {
@@ -54,14 +44,6 @@ class EntryDiscoveryTest : public ::testing::Test {
     *said = testing::internal::GetCapturedStderr();
     return found;
   }
-
-  ScopedTempDir m_Dir;
-  std::string m_Root;
-  std::string m_TpTrace;
-  ScopedEnv m_TpTraceEnv;
-  ScopedEnv m_SimTraceEnv;
-  ScopedEnv m_Units;
-  ScopedEnv m_Fail;
 };
 
 TEST_F(EntryDiscoveryTest, TheTypeBitIsLookedAtBeforeAnyFile) {

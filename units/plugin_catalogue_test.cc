@@ -10,10 +10,7 @@
 #include "tests/support/scoped_env.h"
 #include "tests/support/scoped_temp_dir.h"
 
-using velmora::test::MakeRoot;
-using velmora::test::ScopedTempDir;
-using velmora::test::WriteEntry;
-using velmora::test::WriteFile;
+using namespace velmora::test;  // the shared test support
 
 namespace {
 

@@ -11,14 +11,9 @@
 #include "tests/support/scoped_temp_dir.h"
 #include "units/plugin_binding.h"
 
-using velmora::test::ReadLines;
-using velmora::test::ScopedEnv;
-using velmora::test::ScopedTempDir;
-using velmora::test::WriteFile;
+using namespace velmora::test;  // the shared test support
 
 namespace {
-
-using Lines = std::vector<std::string>;
 
 class SimulatorTest : public ::testing::Test {
  protected:

@@ -13,42 +13,16 @@
 #include "tests/support/loaded_library.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/scoped_temp_dir.h"
+#include "tests/support/traced_root.h"
 #include "units/bio_unit_impl.h"
 
-using velmora::test::IsLoaded;
-using velmora::test::MakeRoot;
-using velmora::test::ReadLines;
-using velmora::test::ScopedEnv;
-using velmora::test::ScopedTempDir;
-using velmora::test::WriteEntriesInOrder;
-using velmora::test::WriteEntry;
-using velmora::test::WriteFile;
+using namespace velmora::test;  // the shared test support
 
 namespace {
 
-using Lines = std::vector<std::string>;
-
-class UnitListTest : public ::testing::Test {
+class UnitListTest : public ::testing::Test, protected TracedRoot {
  protected:
-  UnitListTest()
-      : m_Root(MakeRoot(m_Dir.path())),
-        m_SimTrace(m_Dir.path() + "/sim.trace"),
-        m_TpTrace(m_Dir.path() + "/tp.trace"),
-        m_SimTraceEnv("VELMORA_SIM_TRACE", m_SimTrace.c_str()),
-        m_TpTraceEnv("VELMORA_TP_TRACE", m_TpTrace.c_str()),
-        m_Units("VELMORA_SIM_UNITS", nullptr),
-        m_Fail("VELMORA_SIM_FAIL", nullptr) {}
-
   uint32_t IdOf(const std::shared_ptr<BioUnit>& unit) { return dynamic_cast<BioUnitImpl&>(*unit).UnitId(); }
-
-  ScopedTempDir m_Dir;
-  std::string m_Root;
-  std::string m_SimTrace;
-  std::string m_TpTrace;
-  ScopedEnv m_SimTraceEnv;
-  ScopedEnv m_TpTraceEnv;
-  ScopedEnv m_Units;
-  ScopedEnv m_Fail;
 };
 
 TEST_F(UnitListTest, UnitsFollowThePluginsIdOrderAndFreeEachTextAtOnce) {

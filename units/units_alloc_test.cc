@@ -20,18 +20,12 @@
 #include "tests/support/loaded_library.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/scoped_temp_dir.h"
+#include "tests/support/traced_root.h"
 #include "units/bio_unit_impl.h"
 #include "units/plugin_catalogue.h"
 #include "units/unit_list.h"
 
-using velmora::test::IsLoaded;
-using velmora::test::MakeRoot;
-using velmora::test::ReadLines;
-using velmora::test::ScopedEnv;
-using velmora::test::ScopedTempDir;
-using velmora::test::WriteEntriesInOrder;
-using velmora::test::WriteEntry;
-using velmora::test::WriteFile;
+using namespace velmora::test;  // the shared test support
 
 namespace {
 
@@ -73,16 +67,9 @@ std::string Describe(const BioUnit& unit, bool withTexts = true) {
   return line;
 }
 
-class UnitsFaultTest : public testing::TestWithParam<FaultMode> {
+class UnitsFaultTest : public testing::TestWithParam<FaultMode>, protected TracedRoot {
  protected:
-  UnitsFaultTest()
-      : m_Root(MakeRoot(m_Dir.path())),
-        m_SimTrace(m_Dir.path() + "/sim.trace"),
-        m_TpTrace(m_Dir.path() + "/tp.trace"),
-        m_SimTraceEnv("VELMORA_SIM_TRACE", m_SimTrace.c_str()),
-        m_TpTraceEnv("VELMORA_TP_TRACE", m_TpTrace.c_str()),
-        m_Units("VELMORA_SIM_UNITS", "7,2"),
-        m_Fail("VELMORA_SIM_FAIL", nullptr) {}
+  UnitsFaultTest() : TracedRoot("7,2") {}
   void TearDown() override { fault::ExpectNoLeak(); }
 
   // How often `call` stands in the test plug-in `name`'s trace lines (as a prefix of the call).
@@ -91,15 +78,6 @@ class UnitsFaultTest : public testing::TestWithParam<FaultMode> {
     for (const std::string& line : ReadLines(m_TpTrace)) count += line.rfind(name + " " + call, 0) == 0;
     return count;
   }
-
-  ScopedTempDir m_Dir;
-  std::string m_Root;
-  std::string m_SimTrace;
-  std::string m_TpTrace;
-  ScopedEnv m_SimTraceEnv;
-  ScopedEnv m_TpTraceEnv;
-  ScopedEnv m_Units;
-  ScopedEnv m_Fail;
 };
 
 TEST_P(UnitsFaultTest, CatalogueLeavesWithBadAllocOrListsWhatItCouldOpen) {

@@ -13,18 +13,12 @@
 #include <thread>
 
 #include "tests/support/ridge_image.h"
-#include "tests/support/virtual_reader.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/scoped_temp_dir.h"
+#include "tests/support/virtual_reader.h"
 #include "units/plugin_binding.h"
 
-using velmora::test::AwaitFingerWait;
-using velmora::test::FingerWaits;
-using velmora::test::RidgeImage;
-using velmora::test::ScopedEnv;
-using velmora::test::ScopedTempDir;
-using velmora::test::UseVirtualReader;
-using velmora::test::VirtualReader;
+using namespace velmora::test;  // the shared test support
 
 namespace {
 
@@ -108,10 +102,16 @@ class FprintPluginTest : public ::testing::Test {
 
   // Starts a capture, sends (kind, code) once the device waits for the finger, gives the result.
   int32_t CaptureAfterCode(int32_t kind, int32_t code) {
+    return CaptureEndedBy([&] { m_Reader->SendCode(kind, code); });
+  }
+
+  // Starts a capture, runs `end` once the device waits for the finger, gives the capture's result.
+  template <typename End>
+  int32_t CaptureEndedBy(End end) {
     int seen = FingerWaits();
     Capture capture(*m_Plugin);
     AwaitFingerWait(seen);
-    m_Reader->SendCode(kind, code);
+    end();
     return capture.Join();
   }
 
@@ -195,11 +195,7 @@ TEST_F(FprintPluginTest, TheRetryCapEndsTheCapture) {
 }
 
 TEST_F(FprintPluginTest, DisconnectFromAnotherThreadEndsTheWaitAndLaterCapturesFail) {
-  int seen = FingerWaits();
-  Capture capture(*m_Plugin);
-  AwaitFingerWait(seen);
-  EXPECT_EQ(m_Plugin->FpxDisconnect(1), 0);
-  EXPECT_NE(capture.Join(), 0);
+  EXPECT_NE(CaptureEndedBy([&] { EXPECT_EQ(m_Plugin->FpxDisconnect(1), 0); }), 0);
   EXPECT_EQ(m_Plugin->FpxDisconnect(1), 0);
   unsigned char* sample = nullptr;
   int32_t size = 0, reserved = 0;
@@ -208,11 +204,7 @@ TEST_F(FprintPluginTest, DisconnectFromAnotherThreadEndsTheWaitAndLaterCapturesF
 }
 
 TEST_F(FprintPluginTest, CancelEndsTheWait) {
-  int seen = FingerWaits();
-  Capture capture(*m_Plugin);
-  AwaitFingerWait(seen);
-  EXPECT_EQ(m_Plugin->FpxCancel(1), 0);
-  EXPECT_NE(capture.Join(), 0);
+  EXPECT_NE(CaptureEndedBy([&] { EXPECT_EQ(m_Plugin->FpxCancel(1), 0); }), 0);
 }
 
 TEST_F(FprintPluginTest, AFolderOpenToOthersIsRefused) {

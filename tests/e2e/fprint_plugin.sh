@@ -9,16 +9,6 @@ cp "$VELMORA_STAGE$VELMORA_EXAMPLE_DIR/fprint" "$ETC/fprint"
 export FP_DRIVERS_WHITELIST=virtual_image FP_VIRTUAL_IMAGE=$E2E_TMP/reader.sock
 export VELMORA_FPRINT_SAMPLE_DIR=$E2E_TMP/samples
 
-# wait_for_text TEXT: waits until some line of the output holds TEXT (the program still runs).
-wait_for_text() {
-  for _ in $(seq 1 300); do
-    grep -qF -- "$1" "$OUT" 2>/dev/null && return 0
-    sleep 0.1
-  done
-  fail "never logged: $1"
-  return 1
-}
-
 begin_case "an image from the reader becomes the sample"
 start_host --json --fingers 7 --timeout 120
 wait_for_line "Capturing..."
@@ -46,7 +36,7 @@ begin_case "closing the window while the reader waits for a finger"
 # libfprint's debug lines of its image devices tell when the reader waits for the finger.
 G_MESSAGES_DEBUG=libfprint-image_device start_host --json --fingers 7 --timeout 120
 window=$(wait_window)
-wait_for_text "to FPI_IMAGE_DEVICE_STATE_AWAIT_FINGER_ON"
+wait_for_line --part "to FPI_IMAGE_DEVICE_STATE_AWAIT_FINGER_ON"
 close_window "$window"
 wait_host
 expect_eq "host status (done, no sample)" 2 "$STATUS"

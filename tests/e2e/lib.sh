@@ -158,10 +158,13 @@ stop_display() {
   xvfb_pid=
 }
 
-# wait_for_line TEXT: waits until the output holds that line (the program is still running).
+# wait_for_line [--part] TEXT: waits until the output holds that line, or with --part a line that
+# holds TEXT (the program is still running).
 wait_for_line() {
+  local whole=-x
+  if [ "$1" = --part ]; then whole=; shift; fi
   for _ in $(seq 1 300); do
-    grep -qxF -- "$1" "$OUT" 2>/dev/null && return 0
+    grep -q $whole -F -- "$1" "$OUT" 2>/dev/null && return 0
     sleep 0.1
   done
   fail "never logged: $1"

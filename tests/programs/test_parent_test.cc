@@ -10,8 +10,7 @@
 #include "tests/programs/program_args.h"
 #include "tests/support/command_run.h"
 
-using velmora::test::CommandRun;
-using velmora::test::RunCommand;
+using namespace velmora::test;  // the shared test support
 
 namespace {
 

@@ -14,8 +14,8 @@ void WriteFile(const std::string& path, const std::string& content) {
   if (!out.flush()) throw std::runtime_error("cannot write " + path);
 }
 
-std::vector<std::string> ReadLines(const std::string& path) {
-  std::vector<std::string> lines;
+Lines ReadLines(const std::string& path) {
+  Lines lines;
   std::ifstream in(path);
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;

@@ -13,8 +13,11 @@ namespace velmora::test {
 // Writes `content` into `path`, replacing it. Throws std::runtime_error when it cannot.
 void WriteFile(const std::string& path, const std::string& content);
 
-// The lines of `path`, without newlines; empty when it does not exist.
-std::vector<std::string> ReadLines(const std::string& path);
+// The lines of a file (a trace, a log), without newlines.
+using Lines = std::vector<std::string>;
+
+// The lines of `path`; empty when it does not exist.
+Lines ReadLines(const std::string& path);
 
 // A configuration root below `dir`: a folder "root" with its own "conf". Gives its path.
 std::string MakeRoot(const std::string& dir);
