@@ -6,8 +6,8 @@
 #include <sys/eventfd.h>
 
 #include "capture/capture_state.h"
-#include "install_paths.h"
 #include "capture/capture_worker.h"
+#include "install_paths.h"
 #include "ui/default_finger.h"
 #include "ui/finger_buttons.h"
 #include "ui/hand_background.h"
