@@ -26,7 +26,8 @@ if grep -qi "shlibdeps.*fail\|CMake Warning" "$tmp/cpack.log"; then
   fail "cpack warned:"
   cat "$tmp/cpack.log" >&2
 fi
-debs=("$tmp"/out/*.deb)
+# The libfprint readers have a package of their own beside it (plugin_package.sh).
+debs=("$tmp"/out/velmora-capture_*.deb)
 [ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || { echo "FAIL: cpack made ${debs[*]}" >&2; exit 1; }
 deb=${debs[0]}
 dpkg-deb -x "$deb" "$tmp/root"
