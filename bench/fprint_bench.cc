@@ -1,0 +1,125 @@
+// The libfprint plug-in against the floor of libfprint used directly, on libfprint's virtual
+// reader fed the same synthetic print each run: connect, capture and disconnect, alternated run
+// by run, medians and their ratio; then what the plug-in's catalogue entry adds to the start-up
+// discovery, alternated the same way.
+//
+//   fprint_bench [RUNS]      (RUNS default 31)
+//
+// A plain program: wall-clock medians of alternated runs are simpler to keep honest here than
+// Google Benchmark's repetitions. Exit status 0 when every run worked, whether or not a target
+// was met. One thread drives; each capture runs on a thread of its own.
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <algorithm>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "bench/direct_side.h"
+#include "bench/entry_share.h"
+#include "bench/plugin_side.h"
+#include "tests/support/ridge_image.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/scoped_temp_dir.h"
+#include "tests/support/virtual_reader.h"
+
+using namespace velmora::bench;
+using namespace velmora::test;  // the shared test support
+
+namespace {
+
+constexpr int kDefaultRuns = 31;
+constexpr double kCaptureTarget = 1.05;
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  size_t half = values.size() / 2;
+  return values.size() % 2 ? values[half] : (values[half - 1] + values[half]) / 2;
+}
+
+std::string LoadAverage() {
+  char text[64] = "?";
+  if (FILE* file = fopen("/proc/loadavg", "r")) {
+    if (fgets(text, sizeof text, file) == nullptr) strcpy(text, "?");
+    fclose(file);
+  }
+  std::string fields(text);
+  size_t end = 0;
+  for (int i = 0; i < 3 && end != std::string::npos; ++i) end = fields.find(' ', end + 1);
+  return fields.substr(0, end);
+}
+
+// Calls `run` for side A then B on even rounds, B then A on odd ones; a first round is dropped.
+template <typename Run>
+void Alternate(int runs, std::vector<double>& a, std::vector<double>& b, Run run) {
+  run(0), run(1);
+  for (int i = 0; i < runs; ++i) {
+    int first = i % 2;
+    (first == 0 ? a : b).push_back(run(first));
+    (first == 0 ? b : a).push_back(run(1 - first));
+  }
+}
+
+void Report(const char* what, const std::vector<double>& times) {
+  printf("%-44s %8.3f ms median, %8.3f ms min (%zu runs)\n", what, Median(times),
+         *std::min_element(times.begin(), times.end()), times.size());
+}
+
+// The median of a[i] - b[i]: each round's two runs met much the same load.
+double PairedDifference(const std::vector<double>& a, const std::vector<double>& b) {
+  std::vector<double> differences;
+  for (size_t i = 0; i < a.size() && i < b.size(); ++i) differences.push_back(a[i] - b[i]);
+  return Median(differences);
+}
+
+void BenchCapture(int runs) {
+  const std::string& socket = UseVirtualReader();
+  ScopedTempDir samples;
+  ScopedEnv sampleDir("VELMORA_FPRINT_SAMPLE_DIR", samples.Path("samples").c_str());
+  PluginSide plugin(FPX_FPRINT_SO);
+  DirectSide direct;
+  CaptureSide* sides[2] = {&plugin, &direct};
+  const std::vector<uint8_t> image = RidgeImage(kImageWidth, kImageHeight);
+  std::vector<double> viaPlugin, viaLibfprint;
+  Alternate(runs, viaPlugin, viaLibfprint, [&](int side) { return TimedRun(*sides[side], socket, image); });
+  Report("capture run: through libfpx-fprint.so", viaPlugin);
+  Report("capture run: libfprint directly", viaLibfprint);
+  double ratio = Median(viaPlugin) / Median(viaLibfprint);
+  printf("%-44s %8.3f  (target <= %.2f: %s)\n", "capture run: time ratio (medians)", ratio, kCaptureTarget,
+         ratio <= kCaptureTarget ? "met" : "MISSED");
+  printf("%-44s %+8.3f ms\n", "capture run: median of paired differences",
+         PairedDifference(viaPlugin, viaLibfprint));
+}
+
+void BenchEntryShare(int runs) {
+  ScopedTempDir without, with;
+  std::string alone = EntryRoot(without.path(), {FPX_SIMULATOR_SO});
+  std::string both = EntryRoot(with.path(), {FPX_SIMULATOR_SO, FPX_FPRINT_SO});
+  std::vector<double> simulatorOnly, withFprint;
+  Alternate(runs, simulatorOnly, withFprint,
+            [&](int side) { return side == 0 ? TimedEnumeration(alone, 1) : TimedEnumeration(both, 2); });
+  Report("start-up discovery: simulator only", simulatorOnly);
+  Report("start-up discovery: simulator + fprint entry", withFprint);
+  printf("%-44s %+8.3f ms (medians)\n", "start-up discovery: the fprint entry adds",
+         Median(withFprint) - Median(simulatorOnly));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 3 && strcmp(argv[1], kEntryShareChild) == 0) return EnumerateChild(argv[2]);
+  int runs = argc > 1 ? atoi(argv[1]) : kDefaultRuns;
+  if (runs < 1) return fprintf(stderr, "usage: %s [RUNS]\n", argv[0]), 2;
+  try {
+    printf("load average %s before\n", LoadAverage().c_str());
+    BenchCapture(runs);
+    BenchEntryShare(runs);
+    printf("load average %s after\n", LoadAverage().c_str());
+  } catch (const std::exception& error) {
+    fprintf(stderr, "fprint_bench: %s\n", error.what());
+    return 1;
+  }
+  return 0;
+}
