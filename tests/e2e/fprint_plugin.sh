@@ -45,4 +45,45 @@ expect_eq "sample size" 0 "$(json_field sample_size)"
 expect_lines "Capturing..." "SampleSize: 0" "bIsScanDone: true"
 expect_no_line "Capture succeeded"
 
+# start_awaited: the host with libfprint's debug lines of its image devices, which tell when the
+# reader waits for the finger; returns once it does.
+start_awaited() {
+  G_MESSAGES_DEBUG=libfprint-image_device start_host --json --fingers 7 --timeout 120
+  wait_for_line --part "to FPI_IMAGE_DEVICE_STATE_AWAIT_FINGER_ON"
+}
+
+begin_case "a retry, then the image: the capture still succeeds"
+start_awaited
+# 2: libfprint's retry "finger not centred".
+"$VELMORA_VIRTUAL_FINGER" --retry 2 "$FP_VIRTUAL_IMAGE" || fail "the finger could not reach the reader"
+wait_host
+expect_eq "host status" 0 "$STATUS"
+expect_eq "program status" 0 "$(json_field exit_status)"
+expect_lines "Capturing..." "Capture succeeded"
+[ "$(json_field sample_size)" -gt 0 ] || fail "no sample"
+expect_eq "lines of the plug-in" 1 "$(grep -c '^velmora fprint: ' "$ERR" || true)"
+retry="velmora fprint: The finger was not centered properly, please try again., present the finger again"
+expect_eq "the retry's line" 1 "$(grep -cxF -- "$retry" "$ERR" || true)"
+
+# expect_failed_capture: the capture failed, the program ended normally without a sample.
+expect_failed_capture() {
+  expect_eq "host status (done, no sample)" 2 "$STATUS"
+  expect_eq "program status" 0 "$(json_field exit_status)"
+  expect_eq "sample size" 0 "$(json_field sample_size)"
+  expect_lines "Capturing..." "Failed: Capture"
+  expect_no_line "Capture succeeded"
+}
+
+begin_case "a reader error fails the capture"
+start_awaited
+"$VELMORA_VIRTUAL_FINGER" --error 1 "$FP_VIRTUAL_IMAGE" || fail "the finger could not reach the reader"
+wait_host
+expect_failed_capture
+
+begin_case "a removed reader fails the capture"
+start_awaited
+"$VELMORA_VIRTUAL_FINGER" --remove "$FP_VIRTUAL_IMAGE" || fail "the finger could not reach the reader"
+wait_host
+expect_failed_capture
+
 e2e_finish

@@ -1,9 +1,16 @@
-// velmora-virtual-finger SOCKET: the finger on libfprint's virtual_image reader for the
-// end-to-end tests. Connects to the driver's socket and sends the synthetic ridge image again and
-// again: the driver drops each one that comes while the reader does not wait for a finger and
-// takes the first that does. Ends when the reader closes the connection (status 0 once an image
-// went out), or with status 1 when it cannot connect.
+// velmora-virtual-finger [--retry CODE | --error CODE | --remove] SOCKET: the finger on libfprint's
+// virtual_image reader for the end-to-end tests. Connects to the driver's socket and sends the
+// synthetic ridge image again and again: the driver drops each one that comes while the reader
+// does not wait for a finger and takes the first that does. Ends when the reader closes the
+// connection (status 0 once an image went out), or with status 1 when it cannot connect.
+//
+// The options send one control message first, so the caller runs the finger once the reader
+// awaits it: --retry CODE a retry (-1, CODE), then the images as above; --error CODE a reader
+// error (-2, CODE) and --remove the reader's removal (-5, 0), both without an image (status 0 once
+// the message went out).
 #include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
 
 #include <stdexcept>
 
@@ -14,6 +21,56 @@ namespace {
 
 constexpr int kWidth = 256;
 constexpr int kHeight = 360;
+constexpr int32_t kRetry = -1;
+constexpr int32_t kError = -2;
+constexpr int32_t kRemoved = -5;
+
+// What the command line asks for: an optional control message, then images or not.
+struct Finger {
+  const char* m_Socket = nullptr;
+  bool m_HasCode = false;
+  int32_t m_Kind = 0;
+  int32_t m_Code = 0;
+  bool m_SendsImages = true;
+};
+
+// A code in 0..1000; false when the text is none.
+bool ParseCode(const char* text, int32_t* code) {
+  char* end = nullptr;
+  long value = strtol(text, &end, 10);
+  if (end == text || *end != '\0' || value < 0 || value > 1000) return false;
+  *code = static_cast<int32_t>(value);
+  return true;
+}
+
+// The option at argv[1] (and its code), if any; false on a bad command line.
+bool ParseOption(int argc, char** argv, Finger* finger, int* next) {
+  *next = 1;
+  if (argc < 2 || strncmp(argv[1], "--", 2) != 0) return true;
+  finger->m_HasCode = true;
+  if (strcmp(argv[1], "--remove") == 0) {
+    finger->m_Kind = kRemoved;
+    finger->m_SendsImages = false;
+    *next = 2;
+    return true;
+  }
+  if (argc < 3 || !ParseCode(argv[2], &finger->m_Code)) return false;
+  *next = 3;
+  if (strcmp(argv[1], "--retry") == 0) {
+    finger->m_Kind = kRetry;
+    return true;
+  }
+  finger->m_Kind = kError;
+  finger->m_SendsImages = false;
+  return strcmp(argv[1], "--error") == 0;
+}
+
+bool ParseArguments(int argc, char** argv, Finger* finger) {
+  int next = 1;
+  if (!ParseOption(argc, argv, finger, &next) || argc != next + 1) return false;
+  finger->m_Socket = argv[next];
+  return true;
+}
 
 // Sends until the connection breaks; the number of images that went out whole.
 long SendUntilClosed(velmora::test::VirtualReader& reader, const std::vector<uint8_t>& image) {
@@ -28,16 +85,23 @@ long SendUntilClosed(velmora::test::VirtualReader& reader, const std::vector<uin
   return sent;
 }
 
+int Play(const Finger& finger) {
+  velmora::test::VirtualReader reader(finger.m_Socket);
+  if (finger.m_HasCode) reader.SendCode(finger.m_Kind, finger.m_Code);
+  if (!finger.m_SendsImages) return 0;
+  return SendUntilClosed(reader, velmora::test::RidgeImage(kWidth, kHeight)) > 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    fprintf(stderr, "usage: velmora-virtual-finger SOCKET\n");
+  Finger finger;
+  if (!ParseArguments(argc, argv, &finger)) {
+    fprintf(stderr, "usage: velmora-virtual-finger [--retry CODE | --error CODE | --remove] SOCKET\n");
     return 64;
   }
   try {
-    velmora::test::VirtualReader reader(argv[1]);
-    return SendUntilClosed(reader, velmora::test::RidgeImage(kWidth, kHeight)) > 0 ? 0 : 1;
+    return Play(finger);
   } catch (const std::runtime_error& error) {
     fprintf(stderr, "velmora-virtual-finger: %s\n", error.what());
     return 1;
