@@ -3,29 +3,9 @@
 # dpkg-deb: its name and version against its own changelog, the architecture, the dependencies
 # that dpkg-shlibdeps derived, the conffile, the exact list of files, and the files themselves.
 #   package_contents.sh BUILD_DIR PROJECT_VERSION LIBDIR
-set -euo pipefail
+source "$(dirname "$0")/lib.sh"
 build=$1 version=$2 libdir=$3
-for tool in dpkg-deb dpkg-shlibdeps; do
-  command -v "$tool" >/dev/null || { echo "$tool is not installed (dpkg-dev)"; exit 77; }
-done
-
-tmp=$(mktemp -d /tmp/velmora-package.XXXXXX)
-trap 'rm -rf "$tmp"' EXIT
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
-
-cpack -G DEB -B "$tmp/out" --config "$build/CPackConfig.cmake" >"$tmp/cpack.log" 2>&1 || {
-  cat "$tmp/cpack.log" >&2
-  exit 1
-}
-# CPack only warns when dpkg-shlibdeps fails; the package would then have no dependencies.
-if grep -qi "shlibdeps.*fail\|CMake Warning" "$tmp/cpack.log"; then
-  fail "cpack warned:"
-  cat "$tmp/cpack.log" >&2
-fi
+pack_build "$build"
 # The libfprint readers have a package of their own beside it (plugin_package.sh).
 debs=("$tmp"/out/velmora-capture_*.deb)
 [ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || { echo "FAIL: cpack made ${debs[*]}" >&2; exit 1; }
@@ -78,14 +58,9 @@ expected=$(sort <<EOF2
 ./usr/share/velmora/examples/simulator
 EOF2
 )
-actual=$(dpkg-deb --fsys-tarfile "$deb" | tar -tv | awk '$1 !~ /^d/ {print $NF}' | sort)
-[ "$expected" = "$actual" ] || fail "file list differs:
-$(diff <(echo "$expected") <(echo "$actual"))"
-
 # Every member belongs to root; programs are executable, everything else is not.
-dpkg-deb --fsys-tarfile "$deb" | tar -tv --numeric-owner | awk '$2 != "0/0" {print "owner", $2, $NF; bad = 1} END {exit bad}' ||
-  fail "members not owned by root"
-for path in $actual; do
+check_members "$deb" "$expected"
+for path in $members; do
   mode=$(stat -c %a "$tmp/root/$path")
   case $path in
     ./usr/bin/*) want=755 ;;
@@ -100,11 +75,11 @@ for binary in usr/bin/velmora-capture usr/bin/velmora-capture-host usr/bin/velmo
   sections=$(readelf -SW "$tmp/root/$binary" | { grep -oE '\.(symtab|debug_[a-z]+|comment|note) ' || true; } | sort -u | tr '\n' ' ')
   [ -z "$sections" ] || fail "$binary keeps $sections"
 done
-for compressed in $(grep '\.gz$' <<<"$actual"); do
+for compressed in $(grep '\.gz$' <<<"$members"); do
   gzip -t "$tmp/root/$compressed" || fail "$compressed is not a whole gzip file"
 done
 gzip -dc "$tmp/root/usr/share/man/man1/velmora-units.1.gz" | grep -q "^\.TH .*\"velmora-capture $version\"" ||
   fail "the manual page does not name velmora-capture $version"
 
 [ "$failures" -eq 0 ] || exit 1
-echo "$(basename "$deb"): $(wc -l <<<"$actual") files, Depends: $depends"
+echo "$(basename "$deb"): $(wc -l <<<"$members") files, Depends: $depends"

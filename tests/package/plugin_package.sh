@@ -5,28 +5,9 @@
 # version), no conffile, the exact list of files, and the files themselves. The main package of the
 # same run must not depend on libfprint.
 #   plugin_package.sh BUILD_DIR PROJECT_VERSION
-set -euo pipefail
+source "$(dirname "$0")/lib.sh"
 build=$1 version=$2
-for tool in dpkg-deb dpkg-shlibdeps; do
-  command -v "$tool" >/dev/null || { echo "$tool is not installed (dpkg-dev)"; exit 77; }
-done
-
-tmp=$(mktemp -d /tmp/velmora-plugin-package.XXXXXX)
-trap 'rm -rf "$tmp"' EXIT
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
-
-cpack -G DEB -B "$tmp/out" --config "$build/CPackConfig.cmake" >"$tmp/cpack.log" 2>&1 || {
-  cat "$tmp/cpack.log" >&2
-  exit 1
-}
-if grep -qi "shlibdeps.*fail\|CMake Warning" "$tmp/cpack.log"; then
-  fail "cpack warned:"
-  cat "$tmp/cpack.log" >&2
-fi
+pack_build "$build"
 made=$(cd "$tmp/out" && ls ./*.deb | sed 's|^\./||' | sort | tr '\n' ' ')
 debs=("$tmp"/out/velmora-plugin-fprint_*.deb)
 [ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || { echo "FAIL: cpack made $made" >&2; exit 1; }
@@ -75,13 +56,8 @@ expected=$(sort <<EOF2
 ./usr/share/velmora/examples/fprint
 EOF2
 )
-actual=$(dpkg-deb --fsys-tarfile "$deb" | tar -tv | awk '$1 !~ /^d/ {print $NF}' | sort)
-[ "$expected" = "$actual" ] || fail "file list differs:
-$(diff <(echo "$expected") <(echo "$actual"))"
-
-dpkg-deb --fsys-tarfile "$deb" | tar -tv --numeric-owner | awk '$2 != "0/0" {print "owner", $2, $NF; bad = 1} END {exit bad}' ||
-  fail "members not owned by root"
-for path in $actual; do
+check_members "$deb" "$expected"
+for path in $members; do
   mode=$(stat -c %a "$tmp/root/$path")
   [ "$mode" = 644 ] || fail "$path has mode $mode, not 644"
 done
@@ -89,7 +65,7 @@ done
 library=usr/lib/Velmora/plugins/libfpx-fprint.so
 sections=$(readelf -SW "$tmp/root/$library" | { grep -oE '\.(symtab|debug_[a-z]+|comment|note) ' || true; } | sort -u | tr '\n' ' ')
 [ -z "$sections" ] || fail "$library keeps $sections"
-for compressed in $(grep '\.gz$' <<<"$actual"); do
+for compressed in $(grep '\.gz$' <<<"$members"); do
   gzip -t "$tmp/root/$compressed" || fail "$compressed is not a whole gzip file"
 done
 # The example entry names the packaged library.
@@ -97,4 +73,4 @@ grep -qx "Name: /$library" "$tmp/root/usr/share/velmora/examples/fprint" ||
   fail "the example entry does not name /$library"
 
 [ "$failures" -eq 0 ] || exit 1
-echo "$(basename "$deb"): $(wc -l <<<"$actual") files, Depends: $depends"
+echo "$(basename "$deb"): $(wc -l <<<"$members") files, Depends: $depends"
