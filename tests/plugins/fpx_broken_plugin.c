@@ -53,7 +53,7 @@ FPX_EXPORT int32_t FpxEnumUnits(uint32_t** unitIds, uint32_t* count) {
 
 #ifdef TB_GETINFO_CRASH
 /* Filled by a driver that this build lacks. */
-static int32_t (*g_Describe)(uint32_t unitId, UnitInfo* info);
+static int32_t (*volatile g_Describe)(uint32_t unitId, UnitInfo* info);
 #endif
 
 FPX_EXPORT int32_t FpxGetInfo(uint32_t unitId, UnitInfo* info) {

@@ -26,30 +26,30 @@ std::string UnitCall(const char* entry, uint32_t id, const char* rest = "") {
   return std::string(entry) + "(" + std::to_string(id) + rest + ")";
 }
 
-// The sample as the program copies it into the parent's record: up to its first NUL, at most
-// kExchangeSampleArea - 1 bytes; SampleSize goes along as reported.
+// The sample as the capture program copies it into the parent's record (capture_exchange.h): up
+// to its first NUL, at most 255 bytes; SampleSize goes along as reported. The sample's NUL is
+// looked for in one byte more than the copy reads, as the plug-in header asks.
 void JudgeSample(const unsigned char* sample, int32_t sampleSize, const CheckContext& context,
                  CheckVerdict& verdict) {
   context.channel.Step("reading the sample as the program copies it");
-  size_t end = strnlen(reinterpret_cast<const char*>(sample), kExchangeSampleArea);
-  size_t copied = end;
-  if (end == kExchangeSampleArea) {
-    copied = kExchangeSampleArea - 1;
-    if (sampleSize >= kExchangeSampleArea)
-      verdict.Add(CheckResult::kWarn,
-                  "no NUL byte within the first 256 bytes: the parent's record receives the first " +
-                      std::to_string(copied) + " of " + std::to_string(sampleSize));
-    else
-      verdict.Add(CheckResult::kFail, "no NUL byte within the sample's first 256 bytes, and SampleSize is " +
-                                          std::to_string(sampleSize) +
-                                          ": the program reads 255 bytes, past the sample's end");
-  }
-  if (sampleSize != static_cast<int32_t>(copied))
-    verdict.Add(CheckResult::kWarn, "SampleSize " + std::to_string(sampleSize) +
+  bool terminated = strnlen(reinterpret_cast<const char*>(sample), kExchangeSampleArea) < kExchangeSampleArea;
+  CaptureExchange record = {};
+  ExchangeWriteResult(&record, sample, sampleSize, 0, 1);
+  size_t copied = strnlen(reinterpret_cast<const char*>(record.sample), kExchangeSampleArea);
+  if (!terminated && sampleSize >= kExchangeSampleArea)
+    verdict.Add(CheckResult::kWarn,
+                "no NUL byte within the first 256 bytes: the parent's record receives the first " +
+                    std::to_string(copied) + " of " + std::to_string(sampleSize));
+  else if (!terminated)
+    verdict.Add(CheckResult::kFail, "no NUL byte within the sample's first 256 bytes, and SampleSize is " +
+                                        std::to_string(sampleSize) +
+                                        ": the program reads 255 bytes, past the sample's end");
+  if (record.SampleSize != static_cast<int32_t>(copied))
+    verdict.Add(CheckResult::kWarn, "SampleSize " + std::to_string(record.SampleSize) +
                                         ", but the parent's record receives " + std::to_string(copied) +
                                         " bytes (up to the first NUL, at most 255)");
   verdict.Add(CheckResult::kPass,
-              "sample of " + std::to_string(copied) + " bytes: " + QuoteBytes(sample, copied));
+              "sample of " + std::to_string(copied) + " bytes: " + QuoteBytes(record.sample, copied));
 }
 
 }  // namespace
