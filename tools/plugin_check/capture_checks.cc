@@ -39,7 +39,7 @@ void JudgeSample(const unsigned char* sample, int32_t sampleSize, const CheckCon
   if (!terminated && sampleSize >= kExchangeSampleArea)
     verdict.Add(CheckResult::kWarn,
                 "no NUL byte within the first 256 bytes: the parent's record receives the first " +
-                    std::to_string(copied) + " of " + std::to_string(sampleSize));
+                    std::to_string(copied) + " of its " + std::to_string(sampleSize) + " bytes");
   else if (!terminated)
     verdict.Add(CheckResult::kFail, "no NUL byte within the sample's first 256 bytes, and SampleSize is " +
                                         std::to_string(sampleSize) +

@@ -105,14 +105,17 @@ struct ChildWatch {
     return any;
   }
 
-  // Reads what is there; false at the end of the pipe.
+  // Reads what the pipe holds now; false at its end.
   bool Read(int fd) {
     char chunk[4096];
     for (;;) {
       ssize_t n = read(fd, chunk, sizeof chunk);
+      if (n > 0) {
+        buffer.append(chunk, static_cast<size_t>(n));
+        continue;
+      }
       if (n < 0 && errno == EINTR) continue;
-      if (n > 0) buffer.append(chunk, static_cast<size_t>(n));
-      return n > 0 || (n < 0 && errno == EAGAIN);
+      return n < 0 && errno == EAGAIN;
     }
   }
 
