@@ -1,0 +1,149 @@
+/*
+ * Plug-ins that break one rule of the contract each, for velmora-plugin-check's tests. Without a
+ * flag the library keeps every rule: one unit (id 1) that captures at once, a capture after
+ * FpxDisconnect fails until the next FpxConnect, an unknown id fails FpxGetInfo, and everything
+ * handed out goes back through FpxFree. One flag per library:
+ *
+ *   TB_OPEN_TEXT         text1 is 8 KiB without a NUL byte
+ *   TB_GETINFO_CRASH     FpxGetInfo of a listed unit calls a driver hook that was never set
+ *   TB_FREE_NULL_CRASH   FpxFree finds its block header in front of the pointer, NULL included
+ *   TB_DEAF_CAPTURE      the capture waits for a finger that never comes, and a FpxDisconnect
+ *                        that comes meanwhile does not end the wait
+ *   TB_OPEN_SAMPLE       the sample is 512 bytes without a NUL byte, reported as 64
+ *   TB_FD_PER_CONNECT    every FpxConnect opens a descriptor that nothing closes
+ *   TB_HEAP_PER_CONNECT  every FpxConnect allocates 16 KiB that nothing frees
+ */
+#include <fcntl.h>
+#include <pthread.h>
+#include <stddef.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+#include "velmora/fpx_plugin.h"
+
+enum { kUnitId = 1, kBlockMagic = 0x426c6b21 };
+
+/* Everything handed out is a block; FpxFree finds the header in front of the bytes. */
+struct Block {
+  uint32_t magic;
+  uint32_t size;
+  unsigned char bytes[];
+};
+
+static void* HandOut(const void* bytes, size_t size) {
+  struct Block* block = malloc(sizeof *block + size);
+  if (block == NULL) return NULL;
+  block->magic = kBlockMagic;
+  block->size = (uint32_t)size;
+  memcpy(block->bytes, bytes, size);
+  return block->bytes;
+}
+
+static pthread_mutex_t g_Lock = PTHREAD_MUTEX_INITIALIZER;
+static pthread_cond_t g_Changed = PTHREAD_COND_INITIALIZER;
+static int g_Disconnected; /* guarded by g_Lock: since the last FpxConnect */
+
+FPX_EXPORT int32_t FpxEnumUnits(uint32_t** unitIds, uint32_t* count) {
+  uint32_t id = kUnitId;
+  *unitIds = HandOut(&id, sizeof id);
+  *count = 1;
+  return *unitIds != NULL ? 0 : 1;
+}
+
+#ifdef TB_GETINFO_CRASH
+/* Filled by a driver that this build lacks. */
+static int32_t (*volatile g_Describe)(uint32_t unitId, UnitInfo* info);
+#endif
+
+FPX_EXPORT int32_t FpxGetInfo(uint32_t unitId, UnitInfo* info) {
+  if (unitId != kUnitId) return 1;
+#ifdef TB_GETINFO_CRASH
+  return g_Describe(unitId, info);
+#endif
+#ifdef TB_OPEN_TEXT
+  char open[8192];
+  memset(open, 'x', sizeof open);
+  info->text1 = HandOut(open, sizeof open);
+#else
+  info->text1 = HandOut("broken reader", sizeof "broken reader");
+#endif
+  info->text2 = HandOut("TB-0001", sizeof "TB-0001");
+  info->value1 = 1;
+  info->value2 = 2;
+  info->value3 = 3;
+  info->value4 = 4;
+  return 0;
+}
+
+FPX_EXPORT int32_t FpxConnect(uint32_t unitId, int32_t v1, int32_t v2, int32_t v3) {
+  (void)v1, (void)v2, (void)v3;
+  if (unitId != kUnitId) return 1;
+#ifdef TB_FD_PER_CONNECT
+  if (open("/dev/null", O_RDONLY) < 0) return 1;
+#endif
+#ifdef TB_HEAP_PER_CONNECT
+  static void* volatile g_Lost;
+  g_Lost = malloc(16 * 1024);
+  memset(g_Lost, 1, 16 * 1024);
+#endif
+  pthread_mutex_lock(&g_Lock);
+  g_Disconnected = 0;
+  pthread_mutex_unlock(&g_Lock);
+  return 0;
+}
+
+FPX_EXPORT int32_t FpxDisconnect(uint32_t unitId) {
+  if (unitId != kUnitId) return 1;
+  pthread_mutex_lock(&g_Lock);
+  g_Disconnected = 1;
+  pthread_cond_broadcast(&g_Changed);
+  pthread_mutex_unlock(&g_Lock);
+  return 0;
+}
+
+FPX_EXPORT int32_t FpxCancel(uint32_t unitId) { return FpxDisconnect(unitId); }
+
+FPX_EXPORT int32_t FpxSensorCaptureSample(uint32_t unitId, int32_t v1, int32_t v2, unsigned char** sample,
+                                          int32_t* sampleSize, int32_t* reserved) {
+  (void)v1, (void)v2;
+  if (unitId != kUnitId) return 1;
+  pthread_mutex_lock(&g_Lock);
+  int disconnected = g_Disconnected;
+#ifdef TB_DEAF_CAPTURE
+  /* Only the finger would end the wait; the disconnect's wake-up finds the flag not looked at. */
+  int finger = 0;
+  while (!disconnected && !finger) pthread_cond_wait(&g_Changed, &g_Lock);
+#endif
+  pthread_mutex_unlock(&g_Lock);
+  if (disconnected) return 2;
+#ifdef TB_OPEN_SAMPLE
+  static unsigned char bytes[512];
+  memset(bytes, 0xa5, sizeof bytes);
+  *sample = bytes;
+  *sampleSize = 64;
+#else
+  static unsigned char bytes[] = "broken-sample";
+  *sample = bytes;
+  *sampleSize = (int32_t)strlen((char*)bytes);
+#endif
+  if (reserved != NULL) *reserved = 0;
+  return 0;
+}
+
+FPX_EXPORT int32_t FpxExtractSample(uint32_t unitId, int32_t v1, int32_t v2, int32_t v3, int32_t v4,
+                                    int32_t v5, int32_t v6, int32_t v7, int32_t v8) {
+  (void)unitId, (void)v1, (void)v2, (void)v3, (void)v4, (void)v5, (void)v6, (void)v7, (void)v8;
+  return 1;
+}
+
+FPX_EXPORT int32_t FpxFree(void* memory) {
+#ifndef TB_FREE_NULL_CRASH
+  if (memory == NULL) return 0;
+#endif
+  struct Block* block = (struct Block*)((uintptr_t)memory - offsetof(struct Block, bytes));
+  if (block->magic != kBlockMagic) return 1;
+  block->magic = 0;
+  free(block);
+  return 0;
+}

@@ -1,0 +1,162 @@
+// velmora-plugin-check as a reader maker runs it: the built binary over real plug-in libraries,
+// the simulator and test plug-ins that break one rule each.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "tests/support/catalogue_root.h"
+#include "tests/support/command_run.h"
+#include "tests/support/json_reader.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/scoped_temp_dir.h"
+
+using namespace velmora::test;  // the shared test support
+
+namespace {
+
+const char* const kIds[] = {"entry-points",
+                            "enum-units",
+                            "free-null",
+                            "get-info",
+                            "get-info-unknown-id",
+                            "capture-sequence",
+                            "disconnect-during-capture",
+                            "capture-after-disconnect",
+                            "cycles",
+                            "reload"};
+
+struct Checked {
+  int status;
+  JsonValue report;
+  // The ids of the checks with `result`.
+  std::set<std::string> With(const std::string& result) const {
+    std::set<std::string> ids;
+    for (const JsonValue& check : report["checks"].items)
+      if (check["result"].text == result) ids.insert(check["id"].text);
+    return ids;
+  }
+  std::string Detail(const std::string& id) const {
+    for (const JsonValue& check : report["checks"].items)
+      if (check["id"].text == id) return check["result"].text + ": " + check["detail"].text;
+    return "missing";
+  }
+};
+
+// A timeout that a hang needs to reach, yet generous for a sanitized build on a busy machine.
+Checked Check(const std::string& library, const std::string& options = "") {
+  CommandRun run =
+      RunCommand(std::string(VELMORA_PLUGIN_CHECK_BIN) + " --json --timeout 5 " + options + " " + library);
+  Checked checked{run.status, ParseJson(run.out)};
+  EXPECT_EQ(checked.report["library"].text, library);
+  std::vector<std::string> ids;
+  for (const JsonValue& check : checked.report["checks"].items) ids.push_back(check["id"].text);
+  EXPECT_EQ(ids, std::vector<std::string>(std::begin(kIds), std::end(kIds))) << run.out;
+  return checked;
+}
+
+class PluginCheckTest : public ::testing::Test {
+ protected:
+  ScopedEnv m_Delay{"VELMORA_SIM_DELAY_MS", "0"};
+  ScopedEnv m_Units{"VELMORA_SIM_UNITS", nullptr};
+  ScopedEnv m_Fail{"VELMORA_SIM_FAIL", nullptr};
+};
+
+TEST_F(PluginCheckTest, TheSimulatorPasses) {
+  Checked checked = Check(FPX_SIMULATOR_SO);
+  EXPECT_EQ(checked.status, 0);
+  EXPECT_EQ(checked.With("fail"), std::set<std::string>());
+  EXPECT_EQ(checked.Detail("get-info"),
+            "pass: unit 1: \"Velmora simulated reader\", \"SIM-0001\", values 1 500 256 360");
+  EXPECT_EQ(checked.Detail("capture-sequence"),
+            "pass: sample of 32 bytes: \"VelmoraSimulatedFingerprint-0001\"");
+}
+
+TEST_F(PluginCheckTest, WithoutAFingerOnlyTheCaptureIsSkippedAndADisconnectEndsTheWait) {
+  ScopedEnv longWait("VELMORA_SIM_DELAY_MS", "600000");
+  Checked checked = Check(FPX_SIMULATOR_SO, "--no-capture");
+  EXPECT_EQ(checked.status, 0);
+  EXPECT_EQ(checked.With("skip"), (std::set<std::string>{"capture-sequence", "cycles"}));
+  EXPECT_EQ(checked.Detail("disconnect-during-capture"), "pass: the capture returned 2 after FpxDisconnect");
+}
+
+TEST_F(PluginCheckTest, TheCaptureChecksUseTheUnitAskedFor) {
+  ScopedEnv units("VELMORA_SIM_UNITS", "7,2");
+  ScopedTempDir dir;
+  ScopedEnv trace("VELMORA_SIM_TRACE", dir.Path("trace").c_str());
+  EXPECT_EQ(Check(FPX_SIMULATOR_SO, "--unit 2").status, 0);
+  std::set<std::string> captures;
+  for (const std::string& line : ReadLines(dir.Path("trace")))
+    if (line.rfind("FpxSensorCaptureSample ", 0) == 0) captures.insert(line);
+  EXPECT_EQ(captures, std::set<std::string>{"FpxSensorCaptureSample 2 2 1"});
+
+  Checked missing = Check(FPX_SIMULATOR_SO, "--unit 9");
+  EXPECT_EQ(missing.status, 0);
+  EXPECT_EQ(missing.Detail("capture-sequence"), "skip: no unit 9 among the listed units 7, 2");
+}
+
+// Each plug-in breaks one rule; exactly the check of that rule fails, and the checker ends
+// normally, also when the plug-in crashes or never returns.
+TEST_F(PluginCheckTest, EachBrokenRuleFailsItsOwnCheck) {
+  struct Case {
+    const char* library;
+    const char* options;
+    const char* failing;
+    const char* detail;
+  };
+  const Case kCases[] = {
+      {FPXTEST_NO_FREE_SO, "", "entry-points",
+       "fail: FpxFree is exported neither as FpxFree nor as _FpxFree: the program does not load the library"},
+      {FPXBROKEN_OPEN_TEXT_SO, "", "get-info", "fail: text1 of unit 1 has no NUL within 4096 bytes"},
+      {FPXBROKEN_GETINFO_CRASH_SO, "", "get-info",
+       "fail: killed by signal 11 (Segmentation fault) during FpxGetInfo(1)"},
+      {FPXBROKEN_FREE_NULL_CRASH_SO, "", "free-null",
+       "fail: killed by signal 11 (Segmentation fault) during FpxFree(NULL)"},
+      {FPXBROKEN_DEAF_CAPTURE_SO, "--no-capture", "disconnect-during-capture",
+       "fail: the capture still runs 2 s after FpxDisconnect from another thread (which returned 0): closing "
+       "the "
+       "window does not end it"},
+      {FPXBROKEN_OPEN_SAMPLE_SO, "", "capture-sequence",
+       "fail: no NUL byte within the sample's first 256 bytes, and SampleSize is 64: the program reads 255 "
+       "bytes, past "
+       "the sample's end"},
+      {FPXBROKEN_FD_LEAK_SO, "", "cycles", "fail: open descriptors "},
+      {FPXBROKEN_HEAP_LEAK_SO, "", "cycles", "fail: heap in use grew by "},
+  };
+  for (const Case& c : kCases) {
+    Checked checked = Check(c.library, c.options);
+    EXPECT_EQ(checked.status, 1) << c.library;
+    EXPECT_EQ(checked.With("fail"), std::set<std::string>{c.failing}) << c.library;
+    EXPECT_EQ(checked.Detail(c.failing).rfind(c.detail, 0), 0u) << checked.Detail(c.failing);
+  }
+}
+
+TEST_F(PluginCheckTest, APluginThatKeepsEveryRulePassesAll) {
+  Checked checked = Check(FPXBROKEN_NONE_SO);
+  EXPECT_EQ(checked.status, 0);
+  EXPECT_EQ(checked.With("fail"), std::set<std::string>());
+  EXPECT_EQ(checked.With("warn"), std::set<std::string>());
+}
+
+TEST(PluginCheckCommandLine, UsageAndLibrariesThatCannotBeOpened) {
+  std::string checker = VELMORA_PLUGIN_CHECK_BIN;
+  CommandRun help = RunCommand(checker + " --help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("usage: velmora-plugin-check ", 0), 0u) << help.out;
+  CommandRun bad = RunCommand(checker + " --timeout 0 x.so 2>&1");
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_EQ(
+      bad.out.rfind("velmora-plugin-check: --timeout: not a number of seconds from 1 to 3600: 0\nusage:", 0),
+      0u)
+      << bad.out;
+  CommandRun missing = RunCommand(checker + " /nonexistent/libfpx-none.so 2>/dev/null");
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_EQ(missing.out, "") << "nothing on standard output";
+  CommandRun said = RunCommand(checker + " /nonexistent/libfpx-none.so 2>&1");
+  EXPECT_EQ(said.out.rfind("velmora-plugin-check: cannot open /nonexistent/libfpx-none.so: ", 0), 0u)
+      << said.out;
+  CommandRun unresolved = RunCommand(checker + " --json " FPXTEST_UNRESOLVED_SO " 2>/dev/null");
+  EXPECT_EQ(unresolved.status, 2) << "a symbol that immediate binding cannot resolve";
+}
+
+}  // namespace

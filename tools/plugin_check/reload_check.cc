@@ -1,0 +1,51 @@
+// reload: the library loaded, unloaded and loaded again in one process, as the program does when
+// a library that gave no unit is named again by a later catalogue entry.
+#include <dlfcn.h>
+
+#include <string>
+
+#include "tools/plugin_check/plugin_checks.h"
+#include "tools/plugin_check/plugin_session.h"
+#include "units/plugin_units.h"
+
+namespace {
+
+// Binds the library and makes its units as the discovery does, then lets everything go, which
+// unloads the library. The number of units, or -1 when FpxEnumUnits failed.
+long DiscoverAndRelease(const CheckContext& context, const char* when) {
+  std::shared_ptr<PluginParams> plugin = BindForCheck(context);
+  context.channel.Step(std::string("the program's discovery, ") + when);
+  UnitSequence units;
+  if (EnumeratePluginUnits(plugin, units) != 0) return -1;
+  context.channel.Step(std::string("releasing the units and the library, ") + when);
+  return static_cast<long>(units.size());
+}
+
+// Whether the library is still mapped after its last close.
+bool StillLoaded(const std::string& library) {
+  void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_NOLOAD);
+  if (handle == nullptr) return false;
+  dlclose(handle);
+  return true;
+}
+
+std::string Units(long count) { return std::to_string(count) + (count == 1 ? " unit" : " units"); }
+
+}  // namespace
+
+CheckVerdict CheckReload(const CheckContext& context) {
+  CheckVerdict verdict;
+  long first = DiscoverAndRelease(context, "first load");
+  bool stayed = StillLoaded(context.options.library);
+  long second = DiscoverAndRelease(context, "second load");
+  if (second < 0) {
+    verdict.Add(CheckResult::kFail, "after the library was loaded again, FpxEnumUnits failed");
+    return verdict;
+  }
+  if (second != first)
+    verdict.Add(CheckResult::kWarn, Units(first) + " at the first load, " + Units(second) + " at the second");
+  verdict.Add(CheckResult::kPass, std::string(stayed ? "stays mapped after its last close (not unloadable); "
+                                                     : "unloaded and loaded again; ") +
+                                      Units(second) + " both times");
+  return verdict;
+}
