@@ -45,9 +45,18 @@ int32_t FpxEnumUnits(uint32_t** unitIds, uint32_t* count) {
   return 0;
 }
 
+/* Non-zero when FpxEnumUnits lists `unitId`. */
+static int ListsUnit(uint32_t unitId) {
+  uint32_t ids[kMaxUnits];
+  size_t count = SimUnitIds(ids, kMaxUnits);
+  for (size_t i = 0; i < count; ++i)
+    if (ids[i] == unitId) return 1;
+  return 0;
+}
+
 int32_t FpxGetInfo(uint32_t unitId, UnitInfo* info) {
   SimTrace("FpxGetInfo %u", unitId);
-  if (SimFails(kSimFailGetInfo)) return 1;
+  if (SimFails(kSimFailGetInfo) || !ListsUnit(unitId)) return 1;
   char label[64];
   char serial[32];
   snprintf(serial, sizeof serial, "SIM-%04u", unitId);

@@ -66,6 +66,7 @@ TEST_F(PluginCheckTest, TheSimulatorPasses) {
   Checked checked = Check(FPX_SIMULATOR_SO);
   EXPECT_EQ(checked.status, 0);
   EXPECT_EQ(checked.With("fail"), std::set<std::string>());
+  EXPECT_EQ(checked.With("warn"), std::set<std::string>());
   EXPECT_EQ(checked.Detail("get-info"),
             "pass: unit 1: \"Velmora simulated reader\", \"SIM-0001\", values 1 500 256 360");
   EXPECT_EQ(checked.Detail("capture-sequence"),
