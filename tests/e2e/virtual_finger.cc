@@ -1,8 +1,8 @@
 // velmora-virtual-finger [--retry CODE | --error CODE | --remove] SOCKET: the finger on libfprint's
 // virtual_image reader for the end-to-end tests. Connects to the driver's socket and sends the
-// synthetic ridge image again and again: the driver drops each one that comes while the reader
-// does not wait for a finger and takes the first that does. Ends when the reader closes the
-// connection (status 0 once an image went out), or with status 1 when it cannot connect.
+// synthetic ridge image, again every half second: the reader takes the first that comes while it
+// waits for a finger. Ends when the reader closes the connection (status 0 once an image went
+// out), or with status 1 when it cannot connect.
 //
 // The options send one control message first, so the caller runs the finger once the reader
 // awaits it: --retry CODE a retry (-1, CODE), then the images as above; --error CODE a reader
@@ -72,14 +72,19 @@ bool ParseArguments(int argc, char** argv, Finger* finger) {
   return true;
 }
 
+// An image that has not been taken after this long is sent again. The driver queues what it
+// gets and complains of each image that arrives once its capture is over, so the finger does not
+// flood it.
+constexpr int kResendMs = 500;
+
 // Sends until the connection breaks; the number of images that went out whole.
 long SendUntilClosed(velmora::test::VirtualReader& reader, const std::vector<uint8_t>& image) {
   long sent = 0;
   try {
-    for (;;) {
+    do {
       reader.SendImage(kWidth, kHeight, image);
       ++sent;
-    }
+    } while (!reader.AwaitClosed(kResendMs));
   } catch (const std::runtime_error&) {
   }
   return sent;

@@ -2,6 +2,7 @@
 #include "tests/support/virtual_reader.h"
 
 #include <glib.h>
+#include <poll.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/socket.h>
@@ -108,6 +109,14 @@ void VirtualReader::SendImage(int32_t width, int32_t height, const std::vector<u
 void VirtualReader::SendCode(int32_t kind, int32_t code) {
   int32_t message[2] = {kind, code};
   Send(message, sizeof message);
+}
+
+bool VirtualReader::AwaitClosed(int milliseconds) {
+  pollfd watch{m_Fd, POLLIN, 0};
+  int ready;
+  do ready = poll(&watch, 1, milliseconds);
+  while (ready < 0 && errno == EINTR);
+  return ready > 0;
 }
 
 }  // namespace velmora::test

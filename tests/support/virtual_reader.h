@@ -35,6 +35,9 @@ class VirtualReader {
   void SendImage(int32_t width, int32_t height, const std::vector<uint8_t>& pixels);
   // A control message: (-1, code) retry, (-2, code) error, (-5, 0) the device goes away.
   void SendCode(int32_t kind, int32_t code);
+  // True once the driver has closed the connection (the device closed), false when it is still
+  // open after `milliseconds`. The driver never writes to the client, so readable means closed.
+  bool AwaitClosed(int milliseconds);
 
  private:
   void Send(const void* data, size_t size);
