@@ -114,9 +114,13 @@ run_host() {
   drop_coverage_noise
 }
 
-# start_host ARGS...: as run_host, in the background; finish with wait_host.
+# start_host ARGS...: as run_host, in the background; finish with wait_host. The output files
+# are emptied first, here: the background job's own redirection may come after the caller has
+# begun to wait for a line, which the previous run's output would then answer.
 start_host() {
   OUT=$E2E_TMP/out ERR=$E2E_TMP/err
+  : >"$OUT"
+  : >"$ERR"
   "$SANDBOX" "$ETC" "$LIB" "$HOST" --program "$PROGRAM" "$@" >"$OUT" 2>"$ERR" &
   host_pid=$!
 }
@@ -137,9 +141,12 @@ run_parent() {
   PROGRAM_STATUS=$(grep -E '^(exit|signal) ' "$OUT" | tail -n 1)
 }
 
-# start_parent ARGS... --: as run_parent, in the background; finish with wait_parent.
+# start_parent ARGS... --: as run_parent, in the background (the output files emptied first, as
+# for start_host); finish with wait_parent.
 start_parent() {
   OUT=$E2E_TMP/out ERR=$E2E_TMP/err
+  : >"$OUT"
+  : >"$ERR"
   "$SANDBOX" "$ETC" "$LIB" "$VELMORA_TEST_PARENT" "$@" -- "$PROGRAM" >"$OUT" 2>"$ERR" &
   parent_pid=$!
 }

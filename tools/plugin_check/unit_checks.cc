@@ -63,7 +63,8 @@ void DescribeUnit(PluginParams& plugin, uint32_t id, const CheckContext& context
       verdict.Add(CheckResult::kWarn, Call("FpxGetInfo", id) + " may have left value" +
                                           std::to_string(i + 1) +
                                           " unset (it holds the caller's 0x5a5a5a5a)");
-    shown += " " + std::to_string(values[i]);
+    shown += ' ';  // not `" " + std::to_string(...)`: g++ 12 -O3 takes that for an overlapping copy
+    shown += std::to_string(values[i]);
   }
   verdict.Add(CheckResult::kPass, unit + ": " + text1 + ", " + text2 + ", values" + shown);
 }
