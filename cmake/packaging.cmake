@@ -44,10 +44,7 @@ endfunction()
 foreach(page velmora-capture velmora-capture-host velmora-units)
   velmora_man_page(${page} Unspecified)
 endforeach()
-# The checker's page arrives with the checker (tools/plugin_check).
-if(TARGET velmora-plugin-check)
-  velmora_man_page(velmora-plugin-check dev)
-endif()
+velmora_man_page(velmora-plugin-check dev)
 
 # One package per component; the default component keeps the name velmora-capture (CPack would
 # call it velmora-capture-unspecified).
