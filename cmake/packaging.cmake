@@ -31,7 +31,8 @@ endfunction()
 velmora_package_files(${VELMORA_PACKAGE_NAME} Unspecified ${velmora_debian}/changelog.in
                       ${velmora_debian}/lintian-overrides)
 velmora_package_files(${VELMORA_FPRINT_PACKAGE_NAME} fprint ${velmora_debian}/fprint/changelog.in)
-velmora_package_files(${VELMORA_DEV_PACKAGE_NAME} dev ${velmora_debian}/dev/changelog.in)
+velmora_package_files(${VELMORA_DEV_PACKAGE_NAME} dev ${velmora_debian}/dev/changelog.in
+                      ${velmora_debian}/dev/lintian-overrides)
 
 # Manual pages, with the version filled in, compressed the same way, each in its program's package.
 #   velmora_man_page(PROGRAM COMPONENT)

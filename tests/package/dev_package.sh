@@ -35,6 +35,7 @@ expected=$(sort <<EOF2
 $template/CMakeLists.txt
 $template/README.md
 $template/fpx_template.c
+./usr/share/lintian/overrides/velmora-fpx-dev
 ./usr/share/man/man1/velmora-plugin-check.1.gz
 EOF2
 )
