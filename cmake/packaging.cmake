@@ -1,7 +1,8 @@
-# Debian packaging: `cpack -G DEB` in the build folder packs the install into two packages, one per
-# install component: the default component into velmora-capture, the component "fprint" (the
-# libfprint readers, plugins/fprint) into velmora-plugin-fprint. Only the second one pulls libfprint
-# in.
+# Debian packaging: `cpack -G DEB` in the build folder packs the install into three packages, one
+# per install component: the default component into velmora-capture, the component "fprint" (the
+# libfprint readers, plugins/fprint) into velmora-plugin-fprint, and the component "dev" (what a
+# reader vendor builds and checks a plug-in with) into velmora-fpx-dev. Only velmora-plugin-fprint
+# pulls libfprint in, and only velmora-capture pulls GTK+ in.
 #
 # The simulated reader is in the package, but inert: its catalogue entry is installed only as an
 # example under /usr/share/velmora/examples, never into /etc/Velmora, so a machine captures
@@ -9,39 +10,50 @@
 
 set(VELMORA_PACKAGE_NAME velmora-capture)
 set(VELMORA_FPRINT_PACKAGE_NAME velmora-plugin-fprint)
-set(VELMORA_DEB_RELEASE 1)
+set(VELMORA_DEV_PACKAGE_NAME velmora-fpx-dev)
+set(VELMORA_DEB_RELEASE 2)
 set(velmora_debian ${CMAKE_CURRENT_LIST_DIR}/debian)
 
 # Debian wants in each package a copyright file and a changelog compressed without a timestamp
 # (reproducible), and the lintian tags that the design asks for, each with its reason in the file.
-#   velmora_package_files(PACKAGE COMPONENT CHANGELOG_TEMPLATE LINTIAN_OVERRIDES)
-function(velmora_package_files package component changelog overrides)
+#   velmora_package_files(PACKAGE COMPONENT CHANGELOG_TEMPLATE [LINTIAN_OVERRIDES])
+function(velmora_package_files package component changelog)
   set(VELMORA_PACKAGE_NAME ${package})
   configure_file(${changelog} ${CMAKE_BINARY_DIR}/debian/${package}/changelog.Debian @ONLY)
   execute_process(COMMAND gzip -9nf ${CMAKE_BINARY_DIR}/debian/${package}/changelog.Debian COMMAND_ERROR_IS_FATAL ANY)
   install(FILES ${velmora_debian}/copyright ${CMAKE_BINARY_DIR}/debian/${package}/changelog.Debian.gz
           DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${package} COMPONENT ${component})
-  install(FILES ${overrides} DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME ${package}
-          COMPONENT ${component})
+  if(ARGC GREATER 3)
+    install(FILES ${ARGV3} DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME ${package}
+            COMPONENT ${component})
+  endif()
 endfunction()
 velmora_package_files(${VELMORA_PACKAGE_NAME} Unspecified ${velmora_debian}/changelog.in
                       ${velmora_debian}/lintian-overrides)
-velmora_package_files(${VELMORA_FPRINT_PACKAGE_NAME} fprint ${velmora_debian}/fprint/changelog.in
-                      ${velmora_debian}/fprint/lintian-overrides)
+velmora_package_files(${VELMORA_FPRINT_PACKAGE_NAME} fprint ${velmora_debian}/fprint/changelog.in)
+velmora_package_files(${VELMORA_DEV_PACKAGE_NAME} dev ${velmora_debian}/dev/changelog.in
+                      ${velmora_debian}/dev/lintian-overrides)
 
-# Manual pages for the three programs, with the version filled in, compressed the same way.
-foreach(page velmora-capture velmora-capture-host velmora-units)
-  configure_file(${CMAKE_CURRENT_LIST_DIR}/man/${page}.1 ${CMAKE_BINARY_DIR}/debian/man/${page}.1 @ONLY)
+# Manual pages, with the version filled in, compressed the same way, each in its program's package.
+#   velmora_man_page(PROGRAM COMPONENT)
+function(velmora_man_page page component)
+  configure_file(${CMAKE_CURRENT_FUNCTION_LIST_DIR}/man/${page}.1 ${CMAKE_BINARY_DIR}/debian/man/${page}.1 @ONLY)
   execute_process(COMMAND gzip -9nf ${CMAKE_BINARY_DIR}/debian/man/${page}.1 COMMAND_ERROR_IS_FATAL ANY)
-  install(FILES ${CMAKE_BINARY_DIR}/debian/man/${page}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${CMAKE_BINARY_DIR}/debian/man/${page}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+          COMPONENT ${component})
+endfunction()
+foreach(page velmora-capture velmora-capture-host velmora-units)
+  velmora_man_page(${page} Unspecified)
 endforeach()
+velmora_man_page(velmora-plugin-check dev)
 
 # One package per component; the default component keeps the name velmora-capture (CPack would
 # call it velmora-capture-unspecified).
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL Unspecified fprint)
+set(CPACK_COMPONENTS_ALL Unspecified fprint dev)
 set(CPACK_DEBIAN_UNSPECIFIED_PACKAGE_NAME ${VELMORA_PACKAGE_NAME})
 set(CPACK_DEBIAN_FPRINT_PACKAGE_NAME ${VELMORA_FPRINT_PACKAGE_NAME})
+set(CPACK_DEBIAN_DEV_PACKAGE_NAME ${VELMORA_DEV_PACKAGE_NAME})
 
 set(CPACK_PACKAGE_NAME ${VELMORA_PACKAGE_NAME})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -75,8 +87,9 @@ shared memory.
 .
 The package also holds velmora-capture-host, a stand-in for that parent
 program; velmora-units, which lists the readers that the installed plug-ins
-report; the plug-in header for reader vendors; and a simulated reader that
-stays disabled until its example catalogue entry is copied into /etc/Velmora.")
+report; and a simulated reader that stays disabled until its example
+catalogue entry is copied into /etc/Velmora. Reader vendors find the plug-in
+interface in velmora-fpx-dev.")
 
 # The libfprint readers: the plug-in needs the capture program of the same build, and libfprint,
 # which dpkg-shlibdeps finds from the library.
@@ -89,5 +102,23 @@ file.
 .
 The plug-in stays disabled until its example catalogue entry,
 /usr/share/velmora/examples/fprint, is copied into /etc/Velmora.")
+
+# The vendor's kit. It needs no capture program: a plug-in is built and checked on a machine
+# without GTK+ or a reader, and the interface does not change with the program's version (a change
+# would break every plug-in), so the package depends only on what dpkg-shlibdeps finds for the
+# checker. The header and the pkg-config file were in velmora-capture before 1.0.0-2, hence Breaks
+# and Replaces: an upgrade may unpack this package before the new velmora-capture.
+set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
+set(CPACK_DEBIAN_DEV_PACKAGE_BREAKS "${VELMORA_PACKAGE_NAME} (<< 1.0.0-2)")
+set(CPACK_DEBIAN_DEV_PACKAGE_REPLACES "${VELMORA_PACKAGE_NAME} (<< 1.0.0-2)")
+set(CPACK_DEBIAN_DEV_DESCRIPTION "plug-in interface of velmora-capture, for reader vendors
+What a fingerprint reader vendor needs to write a plug-in for the Velmora
+capture program: the C header of the plug-in interface with its pkg-config
+file (velmora-fpx), the source of a template plug-in to copy, and
+velmora-plugin-check, which loads a plug-in as the capture program does and
+checks that it keeps the interface's rules.
+.
+The package does not need velmora-capture: plug-ins can be built and checked
+on a machine without it.")
 
 include(CPack)

@@ -36,3 +36,47 @@ $(diff <(echo "$2") <(echo "$members"))"
   dpkg-deb --fsys-tarfile "$1" | tar -tv --numeric-owner |
     awk '$2 != "0/0" {print "owner", $2, $NF; bad = 1} END {exit bad}' || fail "members not owned by root"
 }
+
+# open_package NAME PROJECT_VERSION: the one package NAME that pack_build made, unpacked into
+# $tmp/root (files) and $tmp/control, checked against its own changelog: the package's name, its
+# version (the project's version with a Debian release), its file name and architecture; and its
+# md5sums against the unpacked files. Sets deb and deb_version.
+open_package() {
+  local debs=("$tmp/out/$1"_*.deb) name arch
+  [ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || {
+    echo "FAIL: no single $1 package; cpack made $(cd "$tmp/out" && echo ./*.deb)" >&2
+    exit 1
+  }
+  deb=${debs[0]}
+  dpkg-deb -x "$deb" "$tmp/root"
+  dpkg-deb -e "$deb" "$tmp/control"
+  read -r name deb_version _ < <(gzip -dc "$tmp/root/usr/share/doc/$1/changelog.Debian.gz")
+  deb_version=${deb_version//[()]/}
+  arch=$(dpkg --print-architecture)
+  [ "$name" = "$1" ] || fail "the changelog is of '$name'"
+  [[ $deb_version == "$2"-* ]] || fail "changelog version $deb_version is not of $2"
+  [ "$(basename "$deb")" = "$1_${deb_version}_$arch.deb" ] || fail "file name $(basename "$deb")"
+  [ "$(dpkg-deb -f "$deb" Package)" = "$1" ] || fail "Package: $(dpkg-deb -f "$deb" Package)"
+  [ "$(dpkg-deb -f "$deb" Version)" = "$deb_version" ] || fail "Version: $(dpkg-deb -f "$deb" Version)"
+  [ "$(dpkg-deb -f "$deb" Architecture)" = "$arch" ] || fail "Architecture: $(dpkg-deb -f "$deb" Architecture)"
+  (cd "$tmp/root" && md5sum --quiet -c "$tmp/control/md5sums") || fail "md5sums do not match the packed files"
+}
+
+# check_stripped FILE...: the unpacked ELF files (relative to $tmp/root) are stripped the way Debian
+# strips, without symbol table, debug information, .comment or .note.
+check_stripped() {
+  local binary sections
+  for binary in "$@"; do
+    sections=$(readelf -SW "$tmp/root/$binary" | { grep -oE '\.(symtab|debug_[a-z]+|comment|note) ' || true; } |
+      sort -u | tr '\n' ' ')
+    [ -z "$sections" ] || fail "$binary keeps $sections"
+  done
+}
+
+# check_compressed: every .gz file among the package's members is a whole gzip file.
+check_compressed() {
+  local compressed
+  for compressed in $(grep '\.gz$' <<<"$members"); do
+    gzip -t "$tmp/root/$compressed" || fail "$compressed is not a whole gzip file"
+  done
+}

@@ -1,0 +1,177 @@
+/*
+ * fpx_template.c: the smallest correct reader plug-in, to copy when writing one for a real reader.
+ *
+ * It reports one unit and, having no reader behind it, captures a fixed demonstration sample. What
+ * it shows is the part that every plug-in must get right whatever its reader:
+ *
+ *   - memory: the id list and the info texts are allocated here and come back through FpxFree;
+ *     the sample stays valid until the library is unloaded;
+ *   - threads: FpxDisconnect (and FpxCancel) arrive from another thread while FpxConnect or
+ *     FpxSensorCaptureSample runs, and must end that capture promptly; a capture that starts after
+ *     a disconnect fails until the next FpxConnect;
+ *   - results: 0 for success, anything else for failure.
+ *
+ * To make it yours: rename the library and the texts, put your device's calls where the comments
+ * say so, and keep one TemplateUnit per reader if you drive several.
+ */
+#include <pthread.h>
+#include <stdlib.h>
+#include <string.h>
+#include <velmora/fpx_plugin.h>
+
+enum {
+  kUnitId = 1, /* any 32-bit value; the program passes it back unchanged */
+  kFailed = 1, /* the program does not tell failures apart */
+  kEnded = 2,  /* a capture that a disconnect or cancel ended */
+  kSampleArea = 256
+};
+
+/*
+ * The capture program copies the sample into its parent's record as text: up to the first NUL
+ * byte, at most 255 bytes. Keep it NUL-terminated within 256 bytes and report its length without
+ * the NUL. It must stay valid after FpxSensorCaptureSample returns, until the library is unloaded:
+ * static storage does that.
+ */
+static unsigned char g_Sample[] = "VELMORA-TEMPLATE-SAMPLE-0001";
+_Static_assert(sizeof g_Sample <= kSampleArea, "the sample and its NUL fit the program's sample area");
+
+/*
+ * The unit's state. The program calls FpxDisconnect from its window thread while its capture
+ * thread may be inside FpxConnect or FpxSensorCaptureSample, so every field is guarded by `lock`.
+ */
+typedef struct TemplateUnit {
+  pthread_mutex_t lock;
+  pthread_cond_t changed; /* signalled when `connected` or `cancels` changes, or a finger arrives */
+  int connected;          /* GUARDED_BY(lock): between FpxConnect and FpxDisconnect */
+  unsigned cancels;       /* GUARDED_BY(lock): FpxCancel calls so far; a capture ends when it moves */
+} TemplateUnit;
+
+static TemplateUnit g_Unit = {PTHREAD_MUTEX_INITIALIZER, PTHREAD_COND_INITIALIZER, 0, 0};
+
+/* A heap copy of `text` for UnitInfo, which the program hands back to FpxFree; NULL when out of
+ * memory. */
+static char* CopyText(const char* text) {
+  size_t size = strlen(text) + 1;
+  char* copy = malloc(size);
+  if (copy != NULL) memcpy(copy, text, size);
+  return copy;
+}
+
+int32_t FpxEnumUnits(uint32_t** unitIds, uint32_t* count) {
+  /* A real plug-in lists the readers that are plugged in; one array, freed by FpxFree. */
+  uint32_t* ids = malloc(sizeof *ids);
+  if (ids == NULL) return kFailed;
+  ids[0] = kUnitId;
+  *unitIds = ids;
+  *count = 1;
+  return 0;
+}
+
+int32_t FpxGetInfo(uint32_t unitId, UnitInfo* info) {
+  if (unitId != kUnitId) return kFailed;
+  char* name = CopyText("Velmora template reader");
+  char* serial = CopyText("TPL-0001");
+  if (name == NULL || serial == NULL) {
+    /* After a failure the program frees nothing: whatever was allocated goes back here. */
+    free(name);
+    free(serial);
+    return kFailed;
+  }
+  /* On success all six fields must be set; the program gives the four values no meaning. */
+  info->text1 = name;
+  info->text2 = serial;
+  info->value1 = 1;
+  info->value2 = 0;
+  info->value3 = 0;
+  info->value4 = 0;
+  return 0;
+}
+
+int32_t FpxConnect(uint32_t unitId, int32_t v1, int32_t v2, int32_t v3) {
+  (void)v1; /* the program passes 0, 0, 0 */
+  (void)v2;
+  (void)v3;
+  if (unitId != kUnitId) return kFailed;
+  /* A real plug-in opens its device here and returns non-zero when it cannot. */
+  pthread_mutex_lock(&g_Unit.lock);
+  g_Unit.connected = 1;
+  pthread_mutex_unlock(&g_Unit.lock);
+  return 0;
+}
+
+int32_t FpxDisconnect(uint32_t unitId) {
+  if (unitId != kUnitId) return kFailed;
+  pthread_mutex_lock(&g_Unit.lock);
+  g_Unit.connected = 0;
+  /* Wakes a capture in progress; it sees `connected` cleared and ends. */
+  pthread_cond_broadcast(&g_Unit.changed);
+  pthread_mutex_unlock(&g_Unit.lock);
+  /* A real plug-in closes its device here, once its capture has let go of it. */
+  return 0;
+}
+
+int32_t FpxCancel(uint32_t unitId) {
+  if (unitId != kUnitId) return kFailed;
+  pthread_mutex_lock(&g_Unit.lock);
+  ++g_Unit.cancels;
+  pthread_cond_broadcast(&g_Unit.changed);
+  pthread_mutex_unlock(&g_Unit.lock);
+  return 0;
+}
+
+/*
+ * Whether the reader holds a finger. REQUIRES: g_Unit.lock held. Without a reader the finger is
+ * always there, so the capture below returns the demonstration sample at once.
+ */
+static int FingerPresent(void) { return 1; }
+
+int32_t FpxSensorCaptureSample(uint32_t unitId, int32_t v1, int32_t v2, unsigned char** sample,
+                               int32_t* sampleSize, int32_t* reserved) {
+  (void)v1; /* the program passes 2 and 1 */
+  (void)v2;
+  (void)reserved; /* the program never reads it */
+  if (unitId != kUnitId) return kFailed;
+  pthread_mutex_lock(&g_Unit.lock);
+  /* A disconnect that came before the capture started must not be lost. */
+  if (!g_Unit.connected) {
+    pthread_mutex_unlock(&g_Unit.lock);
+    return kFailed;
+  }
+  /*
+   * This is where a real plug-in waits for the finger: its device (a callback, or a thread of its
+   * own) sets a flag under the lock and signals `changed`, and FpxDisconnect or FpxCancel wake the
+   * wait as well. Never wait without a way out: the program's window closes while this thread is
+   * still in here.
+   */
+  unsigned cancels = g_Unit.cancels;
+  while (g_Unit.connected && g_Unit.cancels == cancels && !FingerPresent())
+    pthread_cond_wait(&g_Unit.changed, &g_Unit.lock);
+  int ended = !g_Unit.connected || g_Unit.cancels != cancels;
+  pthread_mutex_unlock(&g_Unit.lock);
+  if (ended) return kEnded;
+  /* A real plug-in reads the sample from its device here, into memory that outlives this call. */
+  *sample = g_Sample;
+  *sampleSize = (int32_t)strlen((const char*)g_Sample);
+  return 0;
+}
+
+int32_t FpxExtractSample(uint32_t unitId, int32_t v1, int32_t v2, int32_t v3, int32_t v4, int32_t v5,
+                         int32_t v6, int32_t v7, int32_t v8) {
+  /* Not supported: the program never calls it, and a plug-in without it says so by failing. */
+  (void)unitId;
+  (void)v1;
+  (void)v2;
+  (void)v3;
+  (void)v4;
+  (void)v5;
+  (void)v6;
+  (void)v7;
+  (void)v8;
+  return kFailed;
+}
+
+int32_t FpxFree(void* memory) {
+  /* Everything handed out came from malloc; free() accepts NULL, as FpxFree must. */
+  free(memory);
+  return 0;
+}
