@@ -40,14 +40,7 @@ $template/fpx_template.c
 EOF2
 )
 check_members "$deb" "$expected"
-for path in $members; do
-  mode=$(stat -c %a "$tmp/root/$path")
-  case $path in
-    ./usr/bin/*) want=755 ;;
-    *) want=644 ;;
-  esac
-  [ "$mode" = "$want" ] || fail "$path has mode $mode, not $want"
-done
+check_modes
 check_stripped usr/bin/velmora-plugin-check
 check_compressed
 

@@ -37,6 +37,20 @@ $(diff <(echo "$2") <(echo "$members"))"
     awk '$2 != "0/0" {print "owner", $2, $NF; bad = 1} END {exit bad}' || fail "members not owned by root"
 }
 
+# check_modes: of the unpacked members (check_members), programs in /usr/bin are executable and
+# everything else is not.
+check_modes() {
+  local path mode want
+  for path in $members; do
+    mode=$(stat -c %a "$tmp/root/$path")
+    case $path in
+      ./usr/bin/*) want=755 ;;
+      *) want=644 ;;
+    esac
+    [ "$mode" = "$want" ] || fail "$path has mode $mode, not $want"
+  done
+}
+
 # open_package NAME PROJECT_VERSION: the one package NAME that pack_build made, unpacked into
 # $tmp/root (files) and $tmp/control, checked against its own changelog: the package's name, its
 # version (the project's version with a Debian release), its file name and architecture; and its

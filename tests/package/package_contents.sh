@@ -43,14 +43,7 @@ EOF2
 )
 # Every member belongs to root; programs are executable, everything else is not.
 check_members "$deb" "$expected"
-for path in $members; do
-  mode=$(stat -c %a "$tmp/root/$path")
-  case $path in
-    ./usr/bin/*) want=755 ;;
-    *) want=644 ;;
-  esac
-  [ "$mode" = "$want" ] || fail "$path has mode $mode, not $want"
-done
+check_modes
 
 # The binaries are stripped the way Debian strips, and the compressed files are whole.
 check_stripped usr/bin/velmora-capture usr/bin/velmora-capture-host usr/bin/velmora-units \
