@@ -8,6 +8,7 @@
 // A plain program: wall-clock medians of alternated runs are simpler to keep honest here than
 // Google Benchmark's repetitions. Exit status 0 when every run worked, whether or not a target
 // was met. One thread drives; each capture runs on a thread of its own.
+#include <malloc.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -93,6 +94,30 @@ void BenchCapture(int runs) {
          PairedDifference(viaPlugin, viaLibfprint));
 }
 
+// Heap in use (malloc's count) after `runs` runs of `side` less before them, after three
+// warm-up runs: what each run leaves behind.
+long long HeapGrowth(CaptureSide& side, const std::string& socket, const std::vector<uint8_t>& image, int runs) {
+  for (int i = 0; i < 3; ++i) TimedRun(side, socket, image);
+  size_t before = mallinfo2().uordblks;
+  for (int i = 0; i < runs; ++i) TimedRun(side, socket, image);
+  return static_cast<long long>(mallinfo2().uordblks) - static_cast<long long>(before);
+}
+
+// The heap growth of each side on its own, the plug-in's first: the plug-in is libfprint plus
+// its own work, so growth on both sides is libfprint's (or GLib's).
+void BenchHeap(int runs) {
+  const std::string& socket = UseVirtualReader();
+  ScopedTempDir samples;
+  ScopedEnv sampleDir("VELMORA_FPRINT_SAMPLE_DIR", samples.Path("samples").c_str());
+  const std::vector<uint8_t> image = RidgeImage(kImageWidth, kImageHeight);
+  PluginSide plugin(FPX_FPRINT_SO);
+  long long viaPlugin = HeapGrowth(plugin, socket, image, runs);
+  DirectSide direct;
+  long long viaLibfprint = HeapGrowth(direct, socket, image, runs);
+  printf("%-44s %+8lld bytes over %d runs\n", "heap in use: through libfpx-fprint.so", viaPlugin, runs);
+  printf("%-44s %+8lld bytes over %d runs\n", "heap in use: libfprint directly", viaLibfprint, runs);
+}
+
 void BenchEntryShare(int runs) {
   ScopedTempDir without, with;
   std::string alone = EntryRoot(without.path(), {FPX_SIMULATOR_SO});
@@ -115,6 +140,7 @@ int main(int argc, char** argv) {
   try {
     printf("load average %s before\n", LoadAverage().c_str());
     BenchCapture(runs);
+    BenchHeap(runs);
     BenchEntryShare(runs);
     printf("load average %s after\n", LoadAverage().c_str());
   } catch (const std::exception& error) {
