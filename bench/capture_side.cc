@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "tests/support/ridge_image.h"
 #include "tests/support/virtual_reader.h"
 
 namespace velmora::bench {
@@ -22,7 +23,7 @@ bool CaptureFed(CaptureSide& side, test::VirtualReader& reader, const std::vecto
   bool captured = false;
   std::thread capture([&] { captured = side.Capture(); });
   test::AwaitFingerWait(seen);
-  reader.SendImage(kImageWidth, kImageHeight, image);
+  reader.SendImage(velmora::test::kPrintWidth, velmora::test::kPrintHeight, image);
   capture.join();
   return captured;
 }

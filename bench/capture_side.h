@@ -13,9 +13,6 @@
 
 namespace velmora::bench {
 
-constexpr int kImageWidth = 256;
-constexpr int kImageHeight = 360;
-
 class CaptureSide {
  public:
   virtual ~CaptureSide() = default;

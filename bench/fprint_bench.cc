@@ -82,7 +82,7 @@ void BenchCapture(int runs) {
   PluginSide plugin(FPX_FPRINT_SO);
   DirectSide direct;
   CaptureSide* sides[2] = {&plugin, &direct};
-  const std::vector<uint8_t> image = RidgeImage(kImageWidth, kImageHeight);
+  const std::vector<uint8_t> image = RidgeImage(velmora::test::kPrintWidth, velmora::test::kPrintHeight);
   std::vector<double> viaPlugin, viaLibfprint;
   Alternate(runs, viaPlugin, viaLibfprint, [&](int side) { return TimedRun(*sides[side], socket, image); });
   Report("capture run: through libfpx-fprint.so", viaPlugin);
@@ -96,7 +96,8 @@ void BenchCapture(int runs) {
 
 // Heap in use (malloc's count) after `runs` runs of `side` less before them, after three
 // warm-up runs: what each run leaves behind.
-long long HeapGrowth(CaptureSide& side, const std::string& socket, const std::vector<uint8_t>& image, int runs) {
+long long HeapGrowth(CaptureSide& side, const std::string& socket, const std::vector<uint8_t>& image,
+                     int runs) {
   for (int i = 0; i < 3; ++i) TimedRun(side, socket, image);
   size_t before = mallinfo2().uordblks;
   for (int i = 0; i < runs; ++i) TimedRun(side, socket, image);
@@ -109,7 +110,7 @@ void BenchHeap(int runs) {
   const std::string& socket = UseVirtualReader();
   ScopedTempDir samples;
   ScopedEnv sampleDir("VELMORA_FPRINT_SAMPLE_DIR", samples.Path("samples").c_str());
-  const std::vector<uint8_t> image = RidgeImage(kImageWidth, kImageHeight);
+  const std::vector<uint8_t> image = RidgeImage(velmora::test::kPrintWidth, velmora::test::kPrintHeight);
   PluginSide plugin(FPX_FPRINT_SO);
   long long viaPlugin = HeapGrowth(plugin, socket, image, runs);
   DirectSide direct;

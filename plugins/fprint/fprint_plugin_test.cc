@@ -22,9 +22,6 @@ using namespace velmora::test;  // the shared test support
 
 namespace {
 
-constexpr int kWidth = 256;
-constexpr int kHeight = 360;
-
 // One capture on a thread of its own, as the program's worker runs it.
 struct Capture {
   explicit Capture(PluginParams& plugin)
@@ -93,7 +90,7 @@ class FprintPluginTest : public ::testing::Test {
     int seen = FingerWaits();
     Capture capture(*m_Plugin);
     AwaitFingerWait(seen);
-    m_Reader->SendImage(kWidth, kHeight, image);
+    m_Reader->SendImage(kPrintWidth, kPrintHeight, image);
     *result = capture.Join();
     if (*result != 0) return "";
     EXPECT_EQ(capture.m_Size, static_cast<int32_t>(strlen(reinterpret_cast<char*>(capture.m_Sample))));
@@ -140,7 +137,7 @@ TEST_F(FprintPluginTest, DescribesTheVirtualReader) {
 }
 
 TEST_F(FprintPluginTest, CaptureWritesThePixelsIntoAPrivatePgmThatTheSampleDescribes) {
-  std::vector<uint8_t> image = RidgeImage(kWidth, kHeight);
+  std::vector<uint8_t> image = RidgeImage(kPrintWidth, kPrintHeight);
   int32_t result = -1;
   std::string sample = CaptureImage(image, &result);
   ASSERT_EQ(result, 0);
@@ -168,14 +165,14 @@ TEST_F(FprintPluginTest, CaptureWritesThePixelsIntoAPrivatePgmThatTheSampleDescr
 }
 
 TEST_F(FprintPluginTest, ARetryAsksForTheFingerOnceAndTheNextImageIsTaken) {
-  std::vector<uint8_t> image = RidgeImage(kWidth, kHeight);
+  std::vector<uint8_t> image = RidgeImage(kPrintWidth, kPrintHeight);
   testing::internal::CaptureStderr();
   int seen = FingerWaits();
   Capture capture(*m_Plugin);
   AwaitFingerWait(seen);
   m_Reader->SendCode(-1, 0);
   AwaitFingerWait(seen + 1);
-  m_Reader->SendImage(kWidth, kHeight, image);
+  m_Reader->SendImage(kPrintWidth, kPrintHeight, image);
   int32_t result = capture.Join();
   std::string errors = testing::internal::GetCapturedStderr();
   ASSERT_EQ(result, 0) << errors;
@@ -212,7 +209,7 @@ TEST_F(FprintPluginTest, AFolderOpenToOthersIsRefused) {
   ASSERT_EQ(chmod(m_Dir.Path("samples").c_str(), 0755), 0);
   testing::internal::CaptureStderr();
   int32_t result = -1;
-  CaptureImage(RidgeImage(kWidth, kHeight), &result);
+  CaptureImage(RidgeImage(kPrintWidth, kPrintHeight), &result);
   std::string errors = testing::internal::GetCapturedStderr();
   EXPECT_NE(result, 0);
   EXPECT_EQ(CountLines(errors, "refusing sample folder"), 1) << errors;

@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr int kWidth = 256;
-constexpr int kHeight = 360;
 constexpr int32_t kRetry = -1;
 constexpr int32_t kError = -2;
 constexpr int32_t kRemoved = -5;
@@ -82,7 +80,7 @@ long SendUntilClosed(velmora::test::VirtualReader& reader, const std::vector<uin
   long sent = 0;
   try {
     do {
-      reader.SendImage(kWidth, kHeight, image);
+      reader.SendImage(velmora::test::kPrintWidth, velmora::test::kPrintHeight, image);
       ++sent;
     } while (!reader.AwaitClosed(kResendMs));
   } catch (const std::runtime_error&) {
@@ -94,7 +92,10 @@ int Play(const Finger& finger) {
   velmora::test::VirtualReader reader(finger.m_Socket);
   if (finger.m_HasCode) reader.SendCode(finger.m_Kind, finger.m_Code);
   if (!finger.m_SendsImages) return 0;
-  return SendUntilClosed(reader, velmora::test::RidgeImage(kWidth, kHeight)) > 0 ? 0 : 1;
+  return SendUntilClosed(
+             reader, velmora::test::RidgeImage(velmora::test::kPrintWidth, velmora::test::kPrintHeight)) > 0
+             ? 0
+             : 1;
 }
 
 }  // namespace

@@ -16,13 +16,7 @@
 #include "tests/support/virtual_reader.h"
 
 namespace velmora::test {
-namespace {
-
-constexpr int kWidth = 256;
-constexpr int kHeight = 360;
-constexpr const char* kAwaitFinger = "to FPI_IMAGE_DEVICE_STATE_AWAIT_FINGER_ON";
-
-}  // namespace
+namespace {}  // namespace
 
 FingerFeeder::FingerFeeder(const std::string& socketPath)
     : m_Socket(socketPath), m_Stop(eventfd(0, EFD_CLOEXEC)) {
@@ -59,15 +53,15 @@ void FingerFeeder::Run() {
 }
 
 void FingerFeeder::TakeLines(std::string& pending) {
-  static const std::vector<uint8_t> kPrint = RidgeImage(kWidth, kHeight);
+  static const std::vector<uint8_t> kPrint = RidgeImage(kPrintWidth, kPrintHeight);
   for (size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1)) {
     std::string line = pending.substr(0, end);
     if (line.find("-DEBUG: ") == std::string::npos) fprintf(stderr, "%s\n", line.c_str());
-    if (line.find(kAwaitFinger) == std::string::npos) continue;
+    if (line.find(kAwaitFingerLine) == std::string::npos) continue;
     try {
       m_Reader.reset();
       m_Reader = std::make_unique<VirtualReader>(m_Socket);
-      m_Reader->SendImage(kWidth, kHeight, kPrint);
+      m_Reader->SendImage(kPrintWidth, kPrintHeight, kPrint);
       ++m_Sent;
     } catch (const std::runtime_error& error) {
       fprintf(stderr, "finger feeder: %s\n", error.what());

@@ -10,6 +10,11 @@
 
 namespace velmora::test {
 
+// The size of the print that the tests put on libfprint's virtual reader: libfprint passes an
+// image of this size through byte for byte and finds minutiae in it.
+constexpr int kPrintWidth = 256;
+constexpr int kPrintHeight = 360;
+
 // `width` x `height` 8-bit grey pixels, row by row.
 std::vector<uint8_t> RidgeImage(int width, int height);
 

@@ -17,8 +17,6 @@
 namespace velmora::test {
 namespace {
 
-constexpr const char* kAwaitFinger = "to FPI_IMAGE_DEVICE_STATE_AWAIT_FINGER_ON";
-
 std::mutex g_waitsLock;
 std::condition_variable g_waitsChanged;
 int g_waits = 0;
@@ -30,7 +28,7 @@ GLogWriterOutput WatchLog(GLogLevelFlags level, const GLogField* fields, gsize c
     const char* value = static_cast<const char*>(fields[i].value);
     std::string_view text =
         fields[i].length < 0 ? std::string_view(value) : std::string_view(value, fields[i].length);
-    if (text.find(kAwaitFinger) == std::string_view::npos) continue;
+    if (text.find(kAwaitFingerLine) == std::string_view::npos) continue;
     std::lock_guard lock(g_waitsLock);
     ++g_waits;
     g_waitsChanged.notify_all();

@@ -13,6 +13,10 @@
 
 namespace velmora::test {
 
+// What libfprint logs (debug) when an image device begins to wait for a finger: the moment to
+// send the print.
+constexpr const char* kAwaitFingerLine = "to FPI_IMAGE_DEVICE_STATE_AWAIT_FINGER_ON";
+
 // Keeps real readers out, points the virtual driver at a socket in a folder of this process and
 // installs the log watch. Gives the socket's path; the same for every call in the process.
 const std::string& UseVirtualReader();
