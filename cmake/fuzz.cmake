@@ -16,7 +16,9 @@ function(velmora_fuzz_target name)
   set(corpus ${PROJECT_SOURCE_DIR}/tests/fuzz/${FUZZ_CORPUS})
   if(VELMORA_FUZZ)
     add_executable(${name} ${name}.cc ${FUZZ_SOURCES})
+    # The product's sources are compiled here, not linked, so they need its generated headers.
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PRIVATE velmora_install_paths)
     target_compile_options(${name} PRIVATE ${VELMORA_FUZZ_FLAGS})
     target_link_options(${name} PRIVATE ${VELMORA_FUZZ_FLAGS})
     # -runs=0 runs every input of the folder once and adds nothing to it.

@@ -50,8 +50,10 @@ PluginParams::~PluginParams() {
   if (handle != nullptr) LibraryUnload(&handle);
 }
 
-void PluginParams::CloseAtExit() {
-  if (calls.Close() && handle != nullptr) LibraryUnload(&handle);
+bool PluginParams::CloseAtExit() {
+  if (!calls.Close()) return false;
+  if (handle != nullptr) LibraryUnload(&handle);
+  return true;
 }
 
 int LibraryLoad(void** handle, const char* path) {

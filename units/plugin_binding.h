@@ -26,8 +26,8 @@ struct PluginParams {
 
   // As the process ends: closes `calls` and unloads the library unless one of its entry points is
   // running, in which case the library stays loaded until the process is gone. Either way no
-  // later call enters it.
-  void CloseAtExit();
+  // later call enters it. False when a call was running.
+  bool CloseAtExit();
 
   void* handle = nullptr;
   FpxEnumUnitsFn FpxEnumUnits = nullptr;

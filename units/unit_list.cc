@@ -2,6 +2,8 @@
 
 #include <errno.h>
 #include <stdio.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 #include <iterator>
 
@@ -63,9 +65,11 @@ PluginParams* LibraryLastUsedAt(const UnitSequence& units, size_t index) {
 
 }  // namespace
 
-void CloseUnitsAtExit(const UnitSequence& units) {
+bool CloseUnitsAtExit(const UnitSequence& units) {
+  bool allIdle = true;
   for (size_t i = 0; i < units.size(); ++i)
-    if (PluginParams* library = LibraryLastUsedAt(units, i)) library->CloseAtExit();
+    if (PluginParams* library = LibraryLastUsedAt(units, i)) allIdle = library->CloseAtExit() && allIdle;
+  return allIdle;
 }
 
 UnitSequence& UnitList = *new UnitSequence;
@@ -80,9 +84,27 @@ struct UnitListRelease {
 
 }  // namespace
 
+namespace {
+
+// Exit handlers run in the reverse order of their registration, and a plug-in's own (its C++
+// static destructors) were registered as it loaded, before its units were installed: this one
+// comes first. Run under a call that is still inside the library, those destructors could block
+// for good or pull the library's state from under the call, so then the process ends here, with
+// the status it was given, and runs no further handler.
+void CloseUnitsBeforePluginsExit(int status, void*) {
+  if (CloseUnitsAtExit(UnitList)) return;
+  fflush(nullptr);
+  _exit(status);
+}
+
+}  // namespace
+
 void InstallUnitList(UnitSequence units) {
   UnitList.swap(units);
   ReleaseInOrder(units);
+  // Without it (no memory for the handler) the exit-time close above still keeps busy libraries
+  // mapped.
+  on_exit(CloseUnitsBeforePluginsExit, nullptr);
 }
 
 long UnitListCount() { return static_cast<long>(UnitList.size()); }

@@ -29,18 +29,23 @@ UnitSequence EnumerateUnits();
 UnitSequence EnumerateUnitsAt(const char* root);
 
 // The process-wide list: empty at start. At process exit, however the process ends, its
-// libraries are closed by CloseUnitsAtExit. Its storage and units are never destroyed: a thread
-// that the process outran may still hold the first unit.
+// libraries are closed by CloseUnitsAtExit before their own exit-time destructors could run; when
+// a call is still inside one of them, the process ends at that point with its exit status
+// (_exit, after flushing the standard streams), so that no destructor of a plug-in runs under a
+// call. Its storage and units are never destroyed: a thread that the process outran may still
+// hold the first unit.
 extern UnitSequence& UnitList;
 
 // As the process ends: closes the library of each unit once its last unit in `units` is reached,
 // first to last, so libraries go in the order of their last units. An idle library is unloaded;
 // one that is inside an entry point stays loaded until the process is gone. Either way the
 // library's units give kPluginClosedStatus from then on instead of calling it. The units
-// themselves stay valid.
-void CloseUnitsAtExit(const UnitSequence& units);
+// themselves stay valid. False when a library was left loaded under a call.
+bool CloseUnitsAtExit(const UnitSequence& units);
 
-// Makes `units` the content of UnitList, then releases what it held before, first to last.
+// Makes `units` the content of UnitList, then releases what it held before, first to last. Call it
+// after loading the plug-ins: the exit-time close of UnitList is set up to run before every exit
+// handler registered until then.
 void InstallUnitList(UnitSequence units);
 
 // The number of units in UnitList.

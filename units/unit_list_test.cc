@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "tests/support/catalogue_root.h"
+#include "tests/support/forked_child.h"
 #include "tests/support/loaded_library.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/scoped_temp_dir.h"
@@ -287,6 +288,28 @@ TEST_F(UnitListTest, AProcessThatExitsDuringABusyCaptureEndsCleanly) {
   });
   EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
   EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// A process that exits, with any status, while a capture waits inside a C++ plug-in ends with that
+// status at once. Run first, the plug-in's static destructors would block for good on the waiter.
+TEST_F(UnitListTest, AnExitDuringACaptureSparesThePluginsDestructorsAndKeepsItsStatus) {
+  WriteEntry(m_Root, "waiting", FPXTEST_WAITING_SO, 1);
+  for (int exitStatus : {0, 1, 42}) {
+    int status = RunInChild([&] {
+      InstallUnitList(EnumerateUnitsAt(m_Root.c_str()));
+      void* library = dlopen(FPXTEST_WAITING_SO, RTLD_NOW | RTLD_NOLOAD);
+      auto isWaiting = reinterpret_cast<bool (*)()>(library ? dlsym(library, "TpIsWaiting") : nullptr);
+      if (UnitListCount() != 1 || isWaiting == nullptr) return 100;
+      std::thread([] {
+        unsigned char* sample = nullptr;
+        int32_t size = 0, scratch = 0;
+        UnitListFirst()->SensorCaptureSample(2, 1, &sample, &size, &scratch);
+      }).detach();
+      while (!isWaiting()) std::this_thread::yield();
+      exit(exitStatus);
+    });
+    EXPECT_EQ(status, exitStatus) << "-1: killed by a signal or hung at exit";
+  }
 }
 
 }  // namespace

@@ -28,6 +28,12 @@
  * FpxSensorCaptureSample runs on the same unit; the plug-in MUST accept that, and SHOULD end a
  * capture in progress at once, returning non-zero from it. Apart from that, the program makes no
  * concurrent calls.
+ *
+ * Unloading and exit. The library's destructors (C++ static destructors, functions marked
+ * __attribute__((destructor))) run when it is unloaded or as the process ends, on whichever thread
+ * does that; they MUST NOT block (join a thread, wait for a device, take a lock that a capture may
+ * hold). The program never unloads a library, nor lets the process run its destructors, while one
+ * of its entry points runs: a process that ends during a call ends at once, without them.
  */
 #ifndef VELMORA_INCLUDE_VELMORA_FPX_PLUGIN_H_
 #define VELMORA_INCLUDE_VELMORA_FPX_PLUGIN_H_

@@ -4,7 +4,7 @@
 #
 # The test's environment (set by CTest) names the staged install and the test tools:
 #   VELMORA_SOURCE, VELMORA_STAGE, VELMORA_TEST_PARENT, VELMORA_FAKE_CAPTURE, VELMORA_WM_DELETE,
-#   VELMORA_BUSY_PLUGIN, VELMORA_VIRTUAL_FINGER;
+#   VELMORA_BUSY_PLUGIN, VELMORA_WAITING_PLUGIN, VELMORA_VIRTUAL_FINGER;
 # and the installed layout's paths (CMake's variables of the same names; scripts/sandbox reads
 # them too): VELMORA_CONFIG_ROOT, VELMORA_DATA_DIR, VELMORA_PLUGIN_DIR, VELMORA_EXAMPLE_DIR.
 set -euo pipefail
@@ -176,6 +176,12 @@ wait_for_line() {
   done
   fail "never logged: $1"
   return 1
+}
+
+# wait_for_line_in FILE TEXT: as wait_for_line, for a whole line of another file (a plug-in's trace).
+wait_for_line_in() {
+  local OUT=$1
+  wait_for_line "$2"
 }
 
 # --- assertions ---------------------------------------------------------------------------------
