@@ -143,7 +143,13 @@ void SyncDirectory(const Replacement& r) {
 
 }  // namespace
 
-bool CannotReplaceKeepingTheFile(int error) { return error == EACCES || error == EPERM || error == EMLINK; }
+// A read-only folder (EROFS), a name that a mount covers (EBUSY) or that lies on another mount than
+// the new file (EXDEV) refuse the new file, not the file itself: it may still be written.
+bool CannotReplaceKeepingTheFile(int error) {
+  for (int refusal : {EACCES, EPERM, EMLINK, EROFS, EBUSY, EXDEV})
+    if (error == refusal) return true;
+  return false;
+}
 
 FILE* ReplaceFileAtomically(const char* path, std::string_view text) {
   Replacement r;

@@ -29,8 +29,10 @@ namespace velmora::config {
 FILE* ReplaceFileAtomically(const char* path, std::string_view text);
 
 // Whether `error`, the errno of a null from ReplaceFileAtomically, says only that this file cannot
-// be replaced so that it stays the same file: its directory refuses a new file, the new file may
-// not take its owner, group or mode, or the file has another link. Any other errno is a failure.
+// be replaced so that it stays the same file, while it may still be written through itself: its
+// directory refuses a new file (no permission, a read-only mount), its name takes no other file (a
+// mount covers it, or the name lies on another mount), the new file may not take its owner, group
+// or mode, or the file has another link. Any other errno is a failure.
 bool CannotReplaceKeepingTheFile(int error);
 
 }  // namespace velmora::config

@@ -139,6 +139,12 @@ class ConfigIoFaultTest : public testing::Test {
     return status.st_mode & 07777;
   }
 
+  ino_t Inode() const {
+    struct stat status = {};
+    stat(m_Path.c_str(), &status);
+    return status.st_ino;
+  }
+
   // Removes the names beside the store and gives their number; each must be a hidden temporary
   // name of the store.
   int RemoveTemporaryFiles() {
@@ -282,6 +288,37 @@ TEST_P(ConfigReplaceFaultTest, KillAfterEveryCallLeavesTheOldOrTheNewTextWhole) 
       "ConfigSetValue, temporary file %s: killed after each of %zu system calls: %d old texts, %d new, "
       "%d with a temporary file left\n",
       GetParam().name, calls.size(), sawOld, sawNew, sawTemporary);
+}
+
+// Where the folder takes no new file (a read-only mount), or the name takes no other file (a file
+// mounted over it, a name on another mount), the file is rewritten through itself: the same file
+// holds the new text.
+TEST_P(ConfigReplaceFaultTest, RefusedPlaceLeadsToTheRewriteInPlace) {
+  std::vector<int> calls = ReplacementCalls();
+  size_t renameAt = FirstAt(calls, SYS_rename);
+  ASSERT_LE(renameAt, calls.size()) << "the rewrite made no rename";
+  size_t namedAt = NamedAt(calls, renameAt);
+  size_t createAt = m_UnnamedError == 0 ? LastBefore(calls, SYS_openat, namedAt) : namedAt;
+  struct Refusal {
+    size_t at;
+    int error;
+  };
+  for (Refusal refusal : {Refusal{createAt, EROFS}, Refusal{renameAt, EBUSY}, Refusal{renameAt, EXDEV}}) {
+    SCOPED_TRACE("call " + std::to_string(refusal.at) + " (" + fault::SyscallName(calls[refusal.at - 1]) +
+                 ") fails with " + strerror(refusal.error));
+    ino_t inode = Inode();
+    Report report;
+    int status = 0;
+    ASSERT_TRUE(Run(SyscallAction::kFail, refusal.at, refusal.error, &report, &status))
+        << "wait status " << status;
+    EXPECT_EQ(report.result, 0);
+    EXPECT_EQ(m_Dir.Read("store"), kNew);
+    EXPECT_EQ(Inode(), inode);
+    EXPECT_EQ(Mode(), kMode);
+    EXPECT_EQ(m_Dir.Names(), std::vector<std::string>{"store"});
+    EXPECT_EQ(report.descriptorsLeft, 0);
+    m_Dir.Write("store", kOld, kMode);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryKind, ConfigReplaceFaultTest, testing::ValuesIn(kTemporaryFiles),
