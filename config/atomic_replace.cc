@@ -15,6 +15,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "config/extended_attributes.h"
+
 namespace velmora::config {
 namespace {
 
@@ -24,9 +26,10 @@ constexpr int kTempNameKept = 200;
 
 // One replacement in progress.
 struct Replacement {
-  char target[PATH_MAX];  // the file itself, every link resolved
-  char temp[PATH_MAX];    // the temporary file beside it
-  struct stat original;
+  int file;                // the file as it was opened
+  char target[PATH_MAX];   // the file itself, every link resolved
+  char temp[PATH_MAX];     // the temporary file beside it
+  struct stat original;    // of `file`
   FILE* stream = nullptr;  // on the temporary file
   bool named = false;      // the temporary file has its name `temp`
 };
@@ -41,7 +44,7 @@ bool IsReplaceable(const struct stat& original) {
 
 // Finds the file behind any links and names a temporary file in its directory.
 bool Resolve(const char* path, Replacement* r) {
-  if (!realpath(path, r->target) || stat(r->target, &r->original) != 0) return false;
+  if (fstat(r->file, &r->original) != 0 || !realpath(path, r->target)) return false;
   if (!IsReplaceable(r->original)) return false;
   const char* slash = strrchr(r->target, '/');
   int dirLength = static_cast<int>(slash - r->target);
@@ -107,11 +110,14 @@ bool LinkTemp(Replacement* r) {
   return false;
 }
 
-// Owner first: giving a file away may clear its set-id bits, which the mode then restores. A new
-// file that cannot take the owner or the mode is no longer the same file to everyone (EPERM).
-bool CopyOwnerAndMode(const Replacement& r) {
+// Owner first: giving a file away may clear its set-id bits and drop a capability attribute, and
+// an ACL sets the mode's bits; the mode comes last and restores them all. A new file that cannot
+// take the owner, an attribute or the mode is no longer the same file to everyone (EPERM,
+// EOPNOTSUPP).
+bool CopyOwnerAttributesAndMode(const Replacement& r) {
   int fd = fileno(r.stream);
   if (fchown(fd, r.original.st_uid, r.original.st_gid) != 0) return false;
+  if (!CopyExtendedAttributes(r.file, fd)) return false;
   return fchmod(fd, r.original.st_mode & 07777) == 0;
 }
 
@@ -146,15 +152,16 @@ void SyncDirectory(const Replacement& r) {
 // A read-only folder (EROFS), a name that a mount covers (EBUSY) or that lies on another mount than
 // the new file (EXDEV) refuse the new file, not the file itself: it may still be written.
 bool CannotReplaceKeepingTheFile(int error) {
-  for (int refusal : {EACCES, EPERM, EMLINK, EROFS, EBUSY, EXDEV})
+  for (int refusal : {EACCES, EPERM, EMLINK, EOPNOTSUPP, EROFS, EBUSY, EXDEV})
     if (error == refusal) return true;
   return false;
 }
 
-FILE* ReplaceFileAtomically(const char* path, std::string_view text) {
+FILE* ReplaceFileAtomically(const char* path, int file, std::string_view text) {
   Replacement r;
+  r.file = file;
   if (!Resolve(path, &r) || !CreateTemp(&r)) return nullptr;
-  if (!CopyOwnerAndMode(r) || !WriteText(r, text) || !LinkTemp(&r) || !RenameOverTarget(r)) {
+  if (!CopyOwnerAttributesAndMode(r) || !WriteText(r, text) || !LinkTemp(&r) || !RenameOverTarget(r)) {
     Discard(&r);
     return nullptr;
   }

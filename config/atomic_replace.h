@@ -26,7 +26,7 @@ namespace velmora::config {
 //
 // These outcomes are tested by failing each of its system calls in turn and by killing the process
 // after each (tests/fault), with unnamed files and without; the replacement has no test hooks.
-FILE* ReplaceFileAtomically(const char* path, std::string_view text);
+FILE* ReplaceFileAtomically(const char* path, int file, std::string_view text);
 
 // Whether `error`, the errno of a null from ReplaceFileAtomically, says only that this file cannot
 // be replaced so that it stays the same file, while it may still be written through itself: its

@@ -78,7 +78,7 @@ bool ReplaceKeyLines(std::string_view text, std::string_view key, std::string_vi
 // A new file in the old one's place where it keeps the owner, the mode and the links; else the old
 // file rewritten through `file`, which then becomes the stream that is given.
 FILE* WriteNewText(const char* path, const std::string& text, File* file) {
-  FILE* stream = velmora::config::ReplaceFileAtomically(path, text);
+  FILE* stream = velmora::config::ReplaceFileAtomically(path, fileno(file->get()), text);
   if (stream || !velmora::config::CannotReplaceKeepingTheFile(errno)) return stream;
   return velmora::config::RewriteInPlace(file->release(), text);
 }
