@@ -42,10 +42,21 @@ bool IsReplaceable(const struct stat& original) {
   return false;
 }
 
-// Finds the file behind any links and names a temporary file in its directory.
+// Whether the resolved name still names the opened file, and it alone: what was read and judged
+// writable is what the rename replaces. Another file by now fails with ESTALE, another link with
+// EMLINK.
+bool NamesTheOpenedFile(const Replacement& r) {
+  struct stat now;
+  if (fstatat(AT_FDCWD, r.target, &now, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  if (now.st_dev == r.original.st_dev && now.st_ino == r.original.st_ino) return IsReplaceable(now);
+  errno = ESTALE;
+  return false;
+}
+
+// Finds the opened file's name behind any links and names a temporary file in its directory.
 bool Resolve(const char* path, Replacement* r) {
   if (fstat(r->file, &r->original) != 0 || !realpath(path, r->target)) return false;
-  if (!IsReplaceable(r->original)) return false;
+  if (!IsReplaceable(r->original) || !NamesTheOpenedFile(*r)) return false;
   const char* slash = strrchr(r->target, '/');
   int dirLength = static_cast<int>(slash - r->target);
   // The random part makes the name unique; the file's own name is cut so that the temporary
@@ -161,7 +172,8 @@ FILE* ReplaceFileAtomically(const char* path, int file, std::string_view text) {
   Replacement r;
   r.file = file;
   if (!Resolve(path, &r) || !CreateTemp(&r)) return nullptr;
-  if (!CopyOwnerAttributesAndMode(r) || !WriteText(r, text) || !LinkTemp(&r) || !RenameOverTarget(r)) {
+  if (!CopyOwnerAttributesAndMode(r) || !WriteText(r, text) || !NamesTheOpenedFile(r) || !LinkTemp(&r) ||
+      !RenameOverTarget(r)) {
     Discard(&r);
     return nullptr;
   }

@@ -290,6 +290,42 @@ TEST_P(ConfigReplaceFaultTest, KillAfterEveryCallLeavesTheOldOrTheNewTextWhole) 
       GetParam().name, calls.size(), sawOld, sawNew, sawTemporary);
 }
 
+// Another file put under the name once the file has been read (the path is resolved again from
+// the first readlink on) is not what was opened, read and judged writable: the rewrite fails and
+// leaves it in place. The name is checked last once the text is on the disk, and then only the
+// naming of the temporary file comes before the rename.
+TEST_P(ConfigReplaceFaultTest, FilePutUnderTheNameMeanwhileIsKept) {
+  std::vector<int> calls = ReplacementCalls();
+  size_t renameAt = FirstAt(calls, SYS_rename);
+  ASSERT_LE(renameAt, calls.size()) << "the rewrite made no rename";
+  size_t syncAt = FirstAt(calls, SYS_fsync), checkAt = LastBefore(calls, SYS_newfstatat, renameAt);
+  ASSERT_GT(checkAt, syncAt) << "the name is not checked after the writing";
+  for (size_t at = checkAt + 1; at < renameAt; ++at) {
+    EXPECT_TRUE(calls[at - 1] == SYS_getrandom || calls[at - 1] == SYS_linkat)
+        << fault::SyscallName(calls[at - 1]);
+  }
+  constexpr char kOther[] = "Name: other.so\nType: 7\n";
+  std::string other = m_Dir.Path("other");
+  fault::SyscallFaultRenameFirst(other.c_str(), m_Path.c_str());
+  for (size_t at = FirstAt(calls, SYS_readlink); at <= checkAt; ++at) {
+    SCOPED_TRACE("put under the name before call " + std::to_string(at) + " (" +
+                 fault::SyscallName(calls[at - 1]) + ")");
+    m_Dir.Write("other", kOther, kMode);
+    struct stat put;
+    ASSERT_EQ(stat(other.c_str(), &put), 0);
+    Report report;
+    int status = 0;
+    ASSERT_TRUE(Run(SyscallAction::kRenameFirst, at, 0, &report, &status)) << "wait status " << status;
+    EXPECT_EQ(report.result, -1);
+    EXPECT_EQ(m_Dir.Read("store"), kOther);
+    EXPECT_EQ(Inode(), put.st_ino);
+    EXPECT_EQ(m_Dir.Names(), std::vector<std::string>{"store"});
+    EXPECT_EQ(report.descriptorsLeft, 0);
+    m_Dir.Write("store", kOld, kMode);
+    if (HasFailure()) return;
+  }
+}
+
 // Where the folder takes no new file (a read-only mount), or the name takes no other file (a file
 // mounted over it, a name on another mount), the file is rewritten through itself: the same file
 // holds the new text.
