@@ -2,8 +2,9 @@
 //
 // The temporary file is made unnamed (O_TMPFILE) where the file system allows, and gets its name
 // only just before the rename: a process killed while writing leaves nothing behind, where a
-// named file would stay and, in the configuration root, be listed as an entry. Without O_TMPFILE
-// (or without /proc to link it through) a named file is made at once.
+// named file would stay. Without O_TMPFILE (or without /proc to link it through) a named file is
+// made at once. Either is locked (flock) until the rename, so that a later rewrite tells what a
+// killed process left from what a live one still writes (stale_temporaries.h).
 #include "config/atomic_replace.h"
 
 #include <errno.h>
@@ -11,18 +12,16 @@
 #include <limits.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "config/extended_attributes.h"
+#include "config/temporary_name.h"
 
 namespace velmora::config {
 namespace {
-
-// How much of the file's name the temporary name keeps: with the dot, the full stop and the six
-// random characters it stays below the 255 bytes of a name.
-constexpr int kTempNameKept = 200;
 
 // One replacement in progress.
 struct Replacement {
@@ -61,8 +60,8 @@ bool Resolve(const char* path, Replacement* r) {
   int dirLength = static_cast<int>(slash - r->target);
   // The random part makes the name unique; the file's own name is cut so that the temporary
   // name still fits a directory entry when the file's name nearly fills one.
-  int n =
-      snprintf(r->temp, sizeof(r->temp), "%.*s/.%.*s.XXXXXX", dirLength, r->target, kTempNameKept, slash + 1);
+  int n = snprintf(r->temp, sizeof(r->temp), "%.*s/.%.*s.XXXXXX", dirLength, r->target, kTemporaryNameKept,
+                   slash + 1);
   return n >= 0 && static_cast<size_t>(n) < sizeof(r->temp);
 }
 
@@ -88,6 +87,8 @@ bool CreateTemp(Replacement* r) {
     r->named = fd >= 0;
   }
   if (fd < 0) return false;
+  // Without the lock (ENOLCK) the file is only less protected from a rewrite that removes stale ones.
+  flock(fd, LOCK_EX);
   r->stream = fdopen(fd, "r+");
   if (r->stream) return true;
   close(fd);
@@ -98,11 +99,11 @@ bool CreateTemp(Replacement* r) {
 // Fills the six X of the temporary name with random letters and digits; the attempt number keeps
 // names apart should the random source fail.
 void RandomizeName(char* temp, int attempt) {
-  static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-  unsigned char bytes[6] = {};
+  constexpr int kLetterCount = sizeof(kTemporaryRandomLetters) - 1;
+  unsigned char bytes[kTemporaryRandomLength] = {};
   if (getrandom(bytes, sizeof(bytes), 0) != sizeof(bytes)) bytes[0] ^= static_cast<unsigned char>(attempt);
-  char* x = temp + strlen(temp) - 6;
-  for (int i = 0; i < 6; ++i) x[i] = kLetters[bytes[i] % (sizeof(kLetters) - 1)];
+  char* x = temp + strlen(temp) - kTemporaryRandomLength;
+  for (int i = 0; i < kTemporaryRandomLength; ++i) x[i] = kTemporaryRandomLetters[bytes[i] % kLetterCount];
 }
 
 // Gives an unnamed file its name beside the target, trying fresh names while one is taken.
@@ -177,6 +178,7 @@ FILE* ReplaceFileAtomically(const char* path, int file, std::string_view text) {
     Discard(&r);
     return nullptr;
   }
+  flock(fileno(r.stream), LOCK_UN);
   SyncDirectory(r);
   return r.stream;
 }

@@ -16,6 +16,7 @@
 #include "config/config_store.h"
 #include "config/regular_file.h"
 #include "config/rewrite_in_place.h"
+#include "config/stale_temporaries.h"
 
 namespace {
 
@@ -92,6 +93,7 @@ int Rewrite(ConfigHandle* handle, const char* key, const char* value) {
   if (!ReplaceKeyLines(text, key, value, &rewritten)) return -1;
   FILE* stream = WriteNewText(handle->filePath, rewritten, &file);
   if (!stream) return -1;
+  velmora::config::RemoveStaleTemporaries(handle->filePath);
   fclose(handle->stream);
   handle->stream = stream;
   return 0;
