@@ -4,9 +4,12 @@
 // behind; after it the new text is the file's, and the rewrite must say so. A kill must leave the
 // old text before the rename and the new one from it, whole, with the file's mode, and a hidden
 // temporary file only while one has a name before the rename. The replacement is run with unnamed
-// temporary files and, as on a file system or a kernel without them, with named ones. A file with
-// a second link is rewritten through itself, which cannot keep the old text once its writing has
-// begun: there a failure must still give -1 and leave nothing behind.
+// temporary files and, as on a file system or a kernel without them, with named ones. The file has
+// an extended attribute, and its folder a default ACL that a new file would inherit, so that the
+// copy of the attributes sets one and removes one; the file must keep its attribute, and no ACL,
+// whatever the outcome. A file with a second link is rewritten through itself, which cannot keep
+// the old text once its writing has begun: there a failure must still give -1 and leave nothing
+// behind.
 #include <errno.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -16,9 +19,11 @@
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -26,6 +31,7 @@
 #include "config/config_store.h"
 #include "tests/fault/open_descriptors.h"
 #include "tests/fault/syscall_fault.h"
+#include "tests/support/file_attributes.h"
 #include "tests/support/scoped_temp_dir.h"
 
 using namespace velmora::test;  // the shared test support
@@ -38,6 +44,12 @@ using fault::SyscallAction;
 constexpr char kOld[] = "# reader\nName: reader.so\nType: 1\nDelay: 5\n";
 constexpr char kNew[] = "# reader\nName: reader.so\nType: 2\nDelay: 5\n";
 constexpr mode_t kMode = 0640;
+// Gives a new file in the folder an ACL with write for another user.
+const std::string kDefaultAcl = AclAttribute({{AclEntry::kOwner, 7},
+                                              {AclEntry::kUser, 7, 65534},
+                                              {AclEntry::kOwningGroup, 5},
+                                              {AclEntry::kMask, 7},
+                                              {AclEntry::kOther, 5}});
 
 // What the child that ran the rewrite tells its parent.
 struct Report {
@@ -48,12 +60,18 @@ struct Report {
   int log[512] = {};        // the first trapped calls, by number
 };
 
-// The calls of the replacement's own steps: opening, writing, syncing and naming files.
+// The calls of the replacement's own steps: opening, writing, syncing and naming files, and
+// reading the attributes of the old one.
 bool MustRefuse(int call) {
-  for (int step : {SYS_openat, SYS_write, SYS_fsync, SYS_fchown, SYS_fchmod, SYS_linkat, SYS_rename})
+  for (int step :
+       {SYS_openat, SYS_write, SYS_fsync, SYS_fchown, SYS_fchmod, SYS_linkat, SYS_rename, SYS_fgetxattr})
     if (call == step) return true;
   return false;
 }
+
+// The calls that give the new file its attributes: where one fails, the new file is not the same
+// file, and the old one is rewritten through itself.
+bool LeadsInPlace(int call) { return call == SYS_fsetxattr || call == SYS_fremovexattr; }
 
 // Where `call` is first made, counted from 1; past the end when it is not made.
 size_t FirstAt(const std::vector<int>& calls, int call) {
@@ -79,6 +97,18 @@ class ConfigIoFaultTest : public testing::Test {
   void SetUp() override {
     if (!fault::SyscallFaultSupported()) GTEST_SKIP() << "no seccomp filters here";
     m_Path = m_Dir.Write("store", kOld, kMode);
+    // A file system without extended attributes or ACLs runs the tests without them.
+    if (SetExtendedAttribute(m_Path, "user.velmora", "reader")) m_Attributes = {{"user.velmora", "reader"}};
+    SetExtendedAttribute(m_Dir.path(), "system.posix_acl_default", kDefaultAcl);
+  }
+
+  // Makes the store anew as SetUp made it, for a test that puts another file in its place: the
+  // old text, the mode and the attribute, and not the ACL that a new file inherits.
+  void MakeStoreAnew() {
+    unlink(m_Path.c_str());
+    m_Dir.Write("store", kOld, kMode);
+    removexattr(m_Path.c_str(), "system.posix_acl_access");
+    for (const auto& [name, value] : m_Attributes) SetExtendedAttribute(m_Path, name, value);
   }
 
   // Opens the store, then runs the rewrite in a child with the filter installed. Gives false when
@@ -121,6 +151,7 @@ class ConfigIoFaultTest : public testing::Test {
     EXPECT_EQ(report.result, 0);
     EXPECT_EQ(m_Dir.Read("store"), kNew);
     EXPECT_EQ(Mode(), kMode);
+    EXPECT_EQ(ExtendedAttributes(m_Path), m_Attributes);
     EXPECT_EQ(SortedNames(), names);
     m_Dir.Write("store", kOld, kMode);
     return std::vector<int>(report.log, report.log + std::min(report.calls, std::size(report.log)));
@@ -157,8 +188,9 @@ class ConfigIoFaultTest : public testing::Test {
 
   ScopedTempDir m_Dir;
   std::string m_Path;
-  int m_UnnamedError = 0;  // for every open of an unnamed file; 0 lets them through
-  int m_Uncounted = -1;    // the system call let through uncounted, if any
+  std::map<std::string, std::string> m_Attributes;  // the store's extended attributes
+  int m_UnnamedError = 0;                           // for every open of an unnamed file; 0 lets them through
+  int m_Uncounted = -1;                             // the system call let through uncounted, if any
 };
 
 // The temporary files that a replacement makes: unnamed ones, or named ones where opening an
@@ -210,11 +242,16 @@ TEST_P(ConfigReplaceFaultTest, EveryFailingCallLeavesTheFileAsItWas) {
   ASSERT_GT(calls.size(), 5u);
   size_t renameAt = FirstAt(calls, SYS_rename);
   ASSERT_LE(renameAt, calls.size()) << "the rewrite made no rename";
+  if (!m_Attributes.empty()) {
+    EXPECT_LT(FirstAt(calls, SYS_fsetxattr), renameAt) << "the attribute was not copied";
+    EXPECT_LT(FirstAt(calls, SYS_fremovexattr), renameAt) << "the inherited ACL was not removed";
+  }
   int refused = 0;
   for (size_t at = 1; at <= calls.size(); ++at) {
     for (int error : {EIO, ENOSPC}) {
       SCOPED_TRACE("call " + std::to_string(at) + " (" + fault::SyscallName(calls[at - 1]) + ") fails with " +
                    strerror(error));
+      ino_t inode = Inode();
       Report report;
       int status = 0;
       ASSERT_TRUE(Run(SyscallAction::kFail, at, error, &report, &status)) << "wait status " << status;
@@ -228,8 +265,13 @@ TEST_P(ConfigReplaceFaultTest, EveryFailingCallLeavesTheFileAsItWas) {
       if (at > renameAt) {
         EXPECT_EQ(report.result, 0);
       }
+      if (LeadsInPlace(calls[at - 1])) {
+        EXPECT_EQ(report.result, 0);
+        EXPECT_EQ(Inode(), inode) << "replaced by a new file that lacks an attribute or has one more";
+      }
       EXPECT_EQ(m_Dir.Read("store"), report.result == 0 ? kNew : kOld);
       EXPECT_EQ(Mode(), kMode);
+      EXPECT_EQ(ExtendedAttributes(m_Path), m_Attributes);
       EXPECT_EQ(m_Dir.Names(), std::vector<std::string>{"store"});
       EXPECT_EQ(report.descriptorsLeft, 0);
       refused += report.result != 0;
@@ -268,6 +310,7 @@ TEST_P(ConfigReplaceFaultTest, KillAfterEveryCallLeavesTheOldOrTheNewTextWhole) 
     std::string text = m_Dir.Read("store");
     EXPECT_EQ(text, at < renameAt ? kOld : kNew);
     EXPECT_EQ(Mode(), kMode);
+    EXPECT_EQ(ExtendedAttributes(m_Path), m_Attributes);
     sawOld += text == kOld;
     sawNew += text == kNew;
     // A killed process cannot remove a temporary file that has a name; it is the only other name,
@@ -324,7 +367,7 @@ TEST_P(ConfigReplaceFaultTest, FilePutUnderTheNameMeanwhileIsKept) {
     EXPECT_EQ(Inode(), put.st_ino);
     EXPECT_EQ(m_Dir.Names(), std::vector<std::string>{"store"});
     EXPECT_EQ(report.descriptorsLeft, 0);
-    m_Dir.Write("store", kOld, kMode);
+    MakeStoreAnew();
     if (HasFailure()) return;
   }
 }
@@ -354,6 +397,7 @@ TEST_P(ConfigReplaceFaultTest, RefusedPlaceLeadsToTheRewriteInPlace) {
     EXPECT_EQ(m_Dir.Read("store"), kNew);
     EXPECT_EQ(Inode(), inode);
     EXPECT_EQ(Mode(), kMode);
+    EXPECT_EQ(ExtendedAttributes(m_Path), m_Attributes);
     EXPECT_EQ(m_Dir.Names(), std::vector<std::string>{"store"});
     EXPECT_EQ(report.descriptorsLeft, 0);
     m_Dir.Write("store", kOld, kMode);
@@ -390,6 +434,7 @@ TEST_F(ConfigIoFaultTest, EveryFailingCallOfTheRewriteInPlaceIsReported) {
       }
       EXPECT_EQ(m_Dir.Read("other"), text);
       EXPECT_EQ(Mode(), kMode);
+      EXPECT_EQ(ExtendedAttributes(m_Path), m_Attributes);
       EXPECT_EQ(SortedNames(), (std::vector<std::string>{"other", "store"}));
       EXPECT_EQ(report.descriptorsLeft, 0);
       refused += report.result != 0;

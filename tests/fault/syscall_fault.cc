@@ -49,19 +49,37 @@ namespace velmora::fault {
 namespace {
 
 // The system calls that a file's replacement or rewrite in place makes, from the reading of the old
-// text to the sync of its directory: the ones that the filter traps, with their names for messages.
+// text to the sync of its directory, the copy of its extended attributes included: the ones that
+// the filter traps, with their names for messages.
 struct Trapped {
   int number;
   const char* name;
 };
 const Trapped kTrapped[] = {
-    {SYS_open, "open"},           {SYS_openat, "openat"},         {SYS_read, "read"},
-    {SYS_write, "write"},         {SYS_lseek, "lseek"},           {SYS_close, "close"},
-    {SYS_fstat, "fstat"},         {SYS_newfstatat, "newfstatat"}, {SYS_readlink, "readlink"},
-    {SYS_fchown, "fchown"},       {SYS_fchmod, "fchmod"},         {SYS_ftruncate, "ftruncate"},
-    {SYS_fsync, "fsync"},         {SYS_fdatasync, "fdatasync"},   {SYS_linkat, "linkat"},
-    {SYS_rename, "rename"},       {SYS_renameat2, "renameat2"},   {SYS_unlink, "unlink"},
+    {SYS_open, "open"},
+    {SYS_openat, "openat"},
+    {SYS_read, "read"},
+    {SYS_write, "write"},
+    {SYS_lseek, "lseek"},
+    {SYS_close, "close"},
+    {SYS_fstat, "fstat"},
+    {SYS_newfstatat, "newfstatat"},
+    {SYS_readlink, "readlink"},
+    {SYS_fchown, "fchown"},
+    {SYS_fchmod, "fchmod"},
+    {SYS_ftruncate, "ftruncate"},
+    {SYS_fsync, "fsync"},
+    {SYS_fdatasync, "fdatasync"},
+    {SYS_linkat, "linkat"},
+    {SYS_rename, "rename"},
+    {SYS_renameat2, "renameat2"},
+    {SYS_unlink, "unlink"},
     {SYS_getrandom, "getrandom"},
+    {SYS_flistxattr, "flistxattr"},
+    {SYS_fgetxattr, "fgetxattr"},
+    {SYS_fsetxattr, "fsetxattr"},
+    {SYS_fremovexattr, "fremovexattr"},
+    {SYS_unlinkat, "unlinkat"},
 };
 constexpr size_t kTrappedCount = sizeof(kTrapped) / sizeof(kTrapped[0]);
 
