@@ -2,8 +2,9 @@
 //
 // The temporary file is made unnamed (O_TMPFILE) where the file system allows, and gets its name
 // only just before the rename: a process killed while writing leaves nothing behind, where a
-// named file would stay and, in the configuration root, be listed as an entry. Without O_TMPFILE
-// (or without /proc to link it through) a named file is made at once.
+// named file would stay. Without O_TMPFILE (or without /proc to link it through) a named file is
+// made at once. Either is locked (flock) until the rename, so that a later rewrite tells what a
+// killed process left from what a live one still writes (stale_temporaries.h).
 #include "config/atomic_replace.h"
 
 #include <errno.h>
@@ -11,22 +12,23 @@
 #include <limits.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "config/extended_attributes.h"
+#include "config/temporary_name.h"
+
 namespace velmora::config {
 namespace {
 
-// How much of the file's name the temporary name keeps: with the dot, the full stop and the six
-// random characters it stays below the 255 bytes of a name.
-constexpr int kTempNameKept = 200;
-
 // One replacement in progress.
 struct Replacement {
-  char target[PATH_MAX];  // the file itself, every link resolved
-  char temp[PATH_MAX];    // the temporary file beside it
-  struct stat original;
+  int file;                // the file as it was opened
+  char target[PATH_MAX];   // the file itself, every link resolved
+  char temp[PATH_MAX];     // the temporary file beside it
+  struct stat original;    // of `file`
   FILE* stream = nullptr;  // on the temporary file
   bool named = false;      // the temporary file has its name `temp`
 };
@@ -39,16 +41,27 @@ bool IsReplaceable(const struct stat& original) {
   return false;
 }
 
-// Finds the file behind any links and names a temporary file in its directory.
+// Whether the resolved name still names the opened file, and it alone: what was read and judged
+// writable is what the rename replaces. Another file by now fails with ESTALE, another link with
+// EMLINK.
+bool NamesTheOpenedFile(const Replacement& r) {
+  struct stat now;
+  if (fstatat(AT_FDCWD, r.target, &now, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  if (now.st_dev == r.original.st_dev && now.st_ino == r.original.st_ino) return IsReplaceable(now);
+  errno = ESTALE;
+  return false;
+}
+
+// Finds the opened file's name behind any links and names a temporary file in its directory.
 bool Resolve(const char* path, Replacement* r) {
-  if (!realpath(path, r->target) || stat(r->target, &r->original) != 0) return false;
-  if (!IsReplaceable(r->original)) return false;
+  if (fstat(r->file, &r->original) != 0 || !realpath(path, r->target)) return false;
+  if (!IsReplaceable(r->original) || !NamesTheOpenedFile(*r)) return false;
   const char* slash = strrchr(r->target, '/');
   int dirLength = static_cast<int>(slash - r->target);
   // The random part makes the name unique; the file's own name is cut so that the temporary
   // name still fits a directory entry when the file's name nearly fills one.
-  int n =
-      snprintf(r->temp, sizeof(r->temp), "%.*s/.%.*s.XXXXXX", dirLength, r->target, kTempNameKept, slash + 1);
+  int n = snprintf(r->temp, sizeof(r->temp), "%.*s/.%.*s.XXXXXX", dirLength, r->target, kTemporaryNameKept,
+                   slash + 1);
   return n >= 0 && static_cast<size_t>(n) < sizeof(r->temp);
 }
 
@@ -74,6 +87,8 @@ bool CreateTemp(Replacement* r) {
     r->named = fd >= 0;
   }
   if (fd < 0) return false;
+  // Without the lock (ENOLCK) the file is only less protected from a rewrite that removes stale ones.
+  flock(fd, LOCK_EX);
   r->stream = fdopen(fd, "r+");
   if (r->stream) return true;
   close(fd);
@@ -84,11 +99,11 @@ bool CreateTemp(Replacement* r) {
 // Fills the six X of the temporary name with random letters and digits; the attempt number keeps
 // names apart should the random source fail.
 void RandomizeName(char* temp, int attempt) {
-  static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-  unsigned char bytes[6] = {};
+  constexpr int kLetterCount = sizeof(kTemporaryRandomLetters) - 1;
+  unsigned char bytes[kTemporaryRandomLength] = {};
   if (getrandom(bytes, sizeof(bytes), 0) != sizeof(bytes)) bytes[0] ^= static_cast<unsigned char>(attempt);
-  char* x = temp + strlen(temp) - 6;
-  for (int i = 0; i < 6; ++i) x[i] = kLetters[bytes[i] % (sizeof(kLetters) - 1)];
+  char* x = temp + strlen(temp) - kTemporaryRandomLength;
+  for (int i = 0; i < kTemporaryRandomLength; ++i) x[i] = kTemporaryRandomLetters[bytes[i] % kLetterCount];
 }
 
 // Gives an unnamed file its name beside the target, trying fresh names while one is taken.
@@ -107,11 +122,14 @@ bool LinkTemp(Replacement* r) {
   return false;
 }
 
-// Owner first: giving a file away may clear its set-id bits, which the mode then restores. A new
-// file that cannot take the owner or the mode is no longer the same file to everyone (EPERM).
-bool CopyOwnerAndMode(const Replacement& r) {
+// Owner first: giving a file away may clear its set-id bits and drop a capability attribute, and
+// an ACL sets the mode's bits; the mode comes last and restores them all. A new file that cannot
+// take the owner, an attribute or the mode is no longer the same file to everyone (EPERM,
+// EOPNOTSUPP).
+bool CopyOwnerAttributesAndMode(const Replacement& r) {
   int fd = fileno(r.stream);
   if (fchown(fd, r.original.st_uid, r.original.st_gid) != 0) return false;
+  if (!CopyExtendedAttributes(r.file, fd)) return false;
   return fchmod(fd, r.original.st_mode & 07777) == 0;
 }
 
@@ -143,15 +161,24 @@ void SyncDirectory(const Replacement& r) {
 
 }  // namespace
 
-bool CannotReplaceKeepingTheFile(int error) { return error == EACCES || error == EPERM || error == EMLINK; }
+// A read-only folder (EROFS), a name that a mount covers (EBUSY) or that lies on another mount than
+// the new file (EXDEV) refuse the new file, not the file itself: it may still be written.
+bool CannotReplaceKeepingTheFile(int error) {
+  for (int refusal : {EACCES, EPERM, EMLINK, EOPNOTSUPP, EROFS, EBUSY, EXDEV})
+    if (error == refusal) return true;
+  return false;
+}
 
-FILE* ReplaceFileAtomically(const char* path, std::string_view text) {
+FILE* ReplaceFileAtomically(const char* path, int file, std::string_view text) {
   Replacement r;
+  r.file = file;
   if (!Resolve(path, &r) || !CreateTemp(&r)) return nullptr;
-  if (!CopyOwnerAndMode(r) || !WriteText(r, text) || !LinkTemp(&r) || !RenameOverTarget(r)) {
+  if (!CopyOwnerAttributesAndMode(r) || !WriteText(r, text) || !NamesTheOpenedFile(r) || !LinkTemp(&r) ||
+      !RenameOverTarget(r)) {
     Discard(&r);
     return nullptr;
   }
+  flock(fileno(r.stream), LOCK_UN);
   SyncDirectory(r);
   return r.stream;
 }

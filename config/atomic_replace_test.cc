@@ -3,6 +3,7 @@
 #include "config/atomic_replace.h"
 
 #include <errno.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <string.h>
 #include <unistd.h>
@@ -20,10 +21,20 @@ namespace {
 constexpr char kOld[] = "Name: old.so\nType: 1\n";
 constexpr char kNew[] = "Name: new.so\nType: 1\n";
 
+// Replaces the file at `path` as opened now, as the rewrite does.
+FILE* Replace(const std::string& path, std::string_view text) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  FILE* stream = ReplaceFileAtomically(path.c_str(), fd, text);
+  int error = errno;
+  if (fd >= 0) close(fd);
+  errno = error;
+  return stream;
+}
+
 TEST(AtomicReplace, GivesAStreamAtTheEndOfTheNewFile) {
   ScopedTempDir dir;
   std::string path = dir.Write("store", kOld);
-  FILE* stream = ReplaceFileAtomically(path.c_str(), kNew);
+  FILE* stream = Replace(path, kNew);
   ASSERT_NE(stream, nullptr);
   EXPECT_EQ(ftell(stream), static_cast<long>(sizeof(kNew) - 1));
   rewind(stream);
@@ -35,8 +46,8 @@ TEST(AtomicReplace, GivesAStreamAtTheEndOfTheNewFile) {
 
 TEST(AtomicReplace, RefusesWhatIsNoRegularFile) {
   ScopedTempDir dir;
-  EXPECT_EQ(ReplaceFileAtomically(dir.path().c_str(), kNew), nullptr);
-  EXPECT_EQ(ReplaceFileAtomically(dir.Path("missing").c_str(), kNew), nullptr);
+  EXPECT_EQ(Replace(dir.path(), kNew), nullptr);
+  EXPECT_EQ(Replace(dir.Path("missing"), kNew), nullptr);
   EXPECT_TRUE(dir.Names().empty());
 }
 
@@ -46,7 +57,7 @@ TEST(AtomicReplace, RefusesAFileWithASecondLink) {
   std::string path = dir.Write("store", kOld);
   ASSERT_EQ(link(path.c_str(), dir.Path("other").c_str()), 0);
   errno = 0;
-  EXPECT_EQ(ReplaceFileAtomically(path.c_str(), kNew), nullptr);
+  EXPECT_EQ(Replace(path, kNew), nullptr);
   EXPECT_TRUE(CannotReplaceKeepingTheFile(errno)) << strerror(errno);
   EXPECT_EQ(dir.Read("store"), kOld);
   EXPECT_EQ(dir.Read("other"), kOld);

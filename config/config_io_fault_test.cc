@@ -4,9 +4,12 @@
 // behind; after it the new text is the file's, and the rewrite must say so. A kill must leave the
 // old text before the rename and the new one from it, whole, with the file's mode, and a hidden
 // temporary file only while one has a name before the rename. The replacement is run with unnamed
-// temporary files and, as on a file system or a kernel without them, with named ones. A file with
-// a second link is rewritten through itself, which cannot keep the old text once its writing has
-// begun: there a failure must still give -1 and leave nothing behind.
+// temporary files and, as on a file system or a kernel without them, with named ones. The file has
+// an extended attribute, and its folder a default ACL that a new file would inherit, so that the
+// copy of the attributes sets one and removes one; the file must keep its attribute, and no ACL,
+// whatever the outcome. A file with a second link is rewritten through itself, which cannot keep
+// the old text once its writing has begun: there a failure must still give -1 and leave nothing
+// behind.
 #include <errno.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -16,10 +19,11 @@
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <filesystem>
+#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -27,6 +31,7 @@
 #include "config/config_store.h"
 #include "tests/fault/open_descriptors.h"
 #include "tests/fault/syscall_fault.h"
+#include "tests/support/file_attributes.h"
 #include "tests/support/scoped_temp_dir.h"
 
 using namespace velmora::test;  // the shared test support
@@ -39,6 +44,12 @@ using fault::SyscallAction;
 constexpr char kOld[] = "# reader\nName: reader.so\nType: 1\nDelay: 5\n";
 constexpr char kNew[] = "# reader\nName: reader.so\nType: 2\nDelay: 5\n";
 constexpr mode_t kMode = 0640;
+// Gives a new file in the folder an ACL with write for another user.
+const std::string kDefaultAcl = AclAttribute({{AclEntry::kOwner, 7},
+                                              {AclEntry::kUser, 7, 65534},
+                                              {AclEntry::kOwningGroup, 5},
+                                              {AclEntry::kMask, 7},
+                                              {AclEntry::kOther, 5}});
 
 // What the child that ran the rewrite tells its parent.
 struct Report {
@@ -49,12 +60,18 @@ struct Report {
   int log[512] = {};        // the first trapped calls, by number
 };
 
-// The calls of the replacement's own steps: opening, writing, syncing and naming files.
+// The calls of the replacement's own steps: opening, writing, syncing and naming files, and
+// reading the attributes of the old one.
 bool MustRefuse(int call) {
-  for (int step : {SYS_openat, SYS_write, SYS_fsync, SYS_fchown, SYS_fchmod, SYS_linkat, SYS_rename})
+  for (int step :
+       {SYS_openat, SYS_write, SYS_fsync, SYS_fchown, SYS_fchmod, SYS_linkat, SYS_rename, SYS_fgetxattr})
     if (call == step) return true;
   return false;
 }
+
+// The calls that give the new file its attributes: where one fails, the new file is not the same
+// file, and the old one is rewritten through itself.
+bool LeadsInPlace(int call) { return call == SYS_fsetxattr || call == SYS_fremovexattr; }
 
 // Where `call` is first made, counted from 1; past the end when it is not made.
 size_t FirstAt(const std::vector<int>& calls, int call) {
@@ -80,6 +97,18 @@ class ConfigIoFaultTest : public testing::Test {
   void SetUp() override {
     if (!fault::SyscallFaultSupported()) GTEST_SKIP() << "no seccomp filters here";
     m_Path = m_Dir.Write("store", kOld, kMode);
+    // A file system without extended attributes or ACLs runs the tests without them.
+    if (SetExtendedAttribute(m_Path, "user.velmora", "reader")) m_Attributes = {{"user.velmora", "reader"}};
+    SetExtendedAttribute(m_Dir.path(), "system.posix_acl_default", kDefaultAcl);
+  }
+
+  // Makes the store anew as SetUp made it, for a test that puts another file in its place: the
+  // old text, the mode and the attribute, and not the ACL that a new file inherits.
+  void MakeStoreAnew() {
+    unlink(m_Path.c_str());
+    m_Dir.Write("store", kOld, kMode);
+    removexattr(m_Path.c_str(), "system.posix_acl_access");
+    for (const auto& [name, value] : m_Attributes) SetExtendedAttribute(m_Path, name, value);
   }
 
   // Opens the store, then runs the rewrite in a child with the filter installed. Gives false when
@@ -122,6 +151,7 @@ class ConfigIoFaultTest : public testing::Test {
     EXPECT_EQ(report.result, 0);
     EXPECT_EQ(m_Dir.Read("store"), kNew);
     EXPECT_EQ(Mode(), kMode);
+    EXPECT_EQ(ExtendedAttributes(m_Path), m_Attributes);
     EXPECT_EQ(SortedNames(), names);
     m_Dir.Write("store", kOld, kMode);
     return std::vector<int>(report.log, report.log + std::min(report.calls, std::size(report.log)));
@@ -139,23 +169,28 @@ class ConfigIoFaultTest : public testing::Test {
     return status.st_mode & 07777;
   }
 
-  // Removes the names beside the store and gives their number; each must be a hidden temporary
-  // name of the store.
-  int RemoveTemporaryFiles() {
-    int removed = 0;
+  ino_t Inode() const {
+    struct stat status = {};
+    stat(m_Path.c_str(), &status);
+    return status.st_ino;
+  }
+
+  // The number of names beside the store; each must be a hidden temporary name of the store.
+  int CountTemporaryFiles() const {
+    int count = 0;
     for (const std::string& name : m_Dir.Names()) {
       if (name == "store") continue;
       EXPECT_EQ(name.rfind(".store.", 0), 0u) << name;
-      std::filesystem::remove(m_Dir.Path(name));
-      ++removed;
+      ++count;
     }
-    return removed;
+    return count;
   }
 
   ScopedTempDir m_Dir;
   std::string m_Path;
-  int m_UnnamedError = 0;  // for every open of an unnamed file; 0 lets them through
-  int m_Uncounted = -1;    // the system call let through uncounted, if any
+  std::map<std::string, std::string> m_Attributes;  // the store's extended attributes
+  int m_UnnamedError = 0;                           // for every open of an unnamed file; 0 lets them through
+  int m_Uncounted = -1;                             // the system call let through uncounted, if any
 };
 
 // The temporary files that a replacement makes: unnamed ones, or named ones where opening an
@@ -207,11 +242,16 @@ TEST_P(ConfigReplaceFaultTest, EveryFailingCallLeavesTheFileAsItWas) {
   ASSERT_GT(calls.size(), 5u);
   size_t renameAt = FirstAt(calls, SYS_rename);
   ASSERT_LE(renameAt, calls.size()) << "the rewrite made no rename";
+  if (!m_Attributes.empty()) {
+    EXPECT_LT(FirstAt(calls, SYS_fsetxattr), renameAt) << "the attribute was not copied";
+    EXPECT_LT(FirstAt(calls, SYS_fremovexattr), renameAt) << "the inherited ACL was not removed";
+  }
   int refused = 0;
   for (size_t at = 1; at <= calls.size(); ++at) {
     for (int error : {EIO, ENOSPC}) {
       SCOPED_TRACE("call " + std::to_string(at) + " (" + fault::SyscallName(calls[at - 1]) + ") fails with " +
                    strerror(error));
+      ino_t inode = Inode();
       Report report;
       int status = 0;
       ASSERT_TRUE(Run(SyscallAction::kFail, at, error, &report, &status)) << "wait status " << status;
@@ -225,8 +265,13 @@ TEST_P(ConfigReplaceFaultTest, EveryFailingCallLeavesTheFileAsItWas) {
       if (at > renameAt) {
         EXPECT_EQ(report.result, 0);
       }
+      if (LeadsInPlace(calls[at - 1])) {
+        EXPECT_EQ(report.result, 0);
+        EXPECT_EQ(Inode(), inode) << "replaced by a new file that lacks an attribute or has one more";
+      }
       EXPECT_EQ(m_Dir.Read("store"), report.result == 0 ? kNew : kOld);
       EXPECT_EQ(Mode(), kMode);
+      EXPECT_EQ(ExtendedAttributes(m_Path), m_Attributes);
       EXPECT_EQ(m_Dir.Names(), std::vector<std::string>{"store"});
       EXPECT_EQ(report.descriptorsLeft, 0);
       refused += report.result != 0;
@@ -265,13 +310,20 @@ TEST_P(ConfigReplaceFaultTest, KillAfterEveryCallLeavesTheOldOrTheNewTextWhole) 
     std::string text = m_Dir.Read("store");
     EXPECT_EQ(text, at < renameAt ? kOld : kNew);
     EXPECT_EQ(Mode(), kMode);
+    EXPECT_EQ(ExtendedAttributes(m_Path), m_Attributes);
     sawOld += text == kOld;
     sawNew += text == kNew;
     // A killed process cannot remove a temporary file that has a name; it is the only other name,
     // hidden beside the store, and only from its naming to the rename.
-    int left = RemoveTemporaryFiles();
+    int left = CountTemporaryFiles();
     EXPECT_EQ(left, namedAt <= at && at < renameAt ? 1 : 0);
     sawTemporary += left;
+    // The next rewrite takes away what the killed one left.
+    if (left > 0) {
+      EXPECT_TRUE(Run(SyscallAction::kCount, 0, 0, &report, &status));
+      EXPECT_EQ(report.result, 0);
+      EXPECT_EQ(m_Dir.Names(), std::vector<std::string>{"store"});
+    }
     m_Dir.Write("store", kOld, kMode);
     if (HasFailure()) return;
   }
@@ -282,6 +334,74 @@ TEST_P(ConfigReplaceFaultTest, KillAfterEveryCallLeavesTheOldOrTheNewTextWhole) 
       "ConfigSetValue, temporary file %s: killed after each of %zu system calls: %d old texts, %d new, "
       "%d with a temporary file left\n",
       GetParam().name, calls.size(), sawOld, sawNew, sawTemporary);
+}
+
+// Another file put under the name once the file has been read (the path is resolved again from
+// the first readlink on) is not what was opened, read and judged writable: the rewrite fails and
+// leaves it in place. The name is checked last once the text is on the disk, and then only the
+// naming of the temporary file comes before the rename.
+TEST_P(ConfigReplaceFaultTest, FilePutUnderTheNameMeanwhileIsKept) {
+  std::vector<int> calls = ReplacementCalls();
+  size_t renameAt = FirstAt(calls, SYS_rename);
+  ASSERT_LE(renameAt, calls.size()) << "the rewrite made no rename";
+  size_t syncAt = FirstAt(calls, SYS_fsync), checkAt = LastBefore(calls, SYS_newfstatat, renameAt);
+  ASSERT_GT(checkAt, syncAt) << "the name is not checked after the writing";
+  for (size_t at = checkAt + 1; at < renameAt; ++at) {
+    EXPECT_TRUE(calls[at - 1] == SYS_getrandom || calls[at - 1] == SYS_linkat)
+        << fault::SyscallName(calls[at - 1]);
+  }
+  constexpr char kOther[] = "Name: other.so\nType: 7\n";
+  std::string other = m_Dir.Path("other");
+  fault::SyscallFaultRenameFirst(other.c_str(), m_Path.c_str());
+  for (size_t at = FirstAt(calls, SYS_readlink); at <= checkAt; ++at) {
+    SCOPED_TRACE("put under the name before call " + std::to_string(at) + " (" +
+                 fault::SyscallName(calls[at - 1]) + ")");
+    m_Dir.Write("other", kOther, kMode);
+    struct stat put;
+    ASSERT_EQ(stat(other.c_str(), &put), 0);
+    Report report;
+    int status = 0;
+    ASSERT_TRUE(Run(SyscallAction::kRenameFirst, at, 0, &report, &status)) << "wait status " << status;
+    EXPECT_EQ(report.result, -1);
+    EXPECT_EQ(m_Dir.Read("store"), kOther);
+    EXPECT_EQ(Inode(), put.st_ino);
+    EXPECT_EQ(m_Dir.Names(), std::vector<std::string>{"store"});
+    EXPECT_EQ(report.descriptorsLeft, 0);
+    MakeStoreAnew();
+    if (HasFailure()) return;
+  }
+}
+
+// Where the folder takes no new file (a read-only mount), or the name takes no other file (a file
+// mounted over it, a name on another mount), the file is rewritten through itself: the same file
+// holds the new text.
+TEST_P(ConfigReplaceFaultTest, RefusedPlaceLeadsToTheRewriteInPlace) {
+  std::vector<int> calls = ReplacementCalls();
+  size_t renameAt = FirstAt(calls, SYS_rename);
+  ASSERT_LE(renameAt, calls.size()) << "the rewrite made no rename";
+  size_t namedAt = NamedAt(calls, renameAt);
+  size_t createAt = m_UnnamedError == 0 ? LastBefore(calls, SYS_openat, namedAt) : namedAt;
+  struct Refusal {
+    size_t at;
+    int error;
+  };
+  for (Refusal refusal : {Refusal{createAt, EROFS}, Refusal{renameAt, EBUSY}, Refusal{renameAt, EXDEV}}) {
+    SCOPED_TRACE("call " + std::to_string(refusal.at) + " (" + fault::SyscallName(calls[refusal.at - 1]) +
+                 ") fails with " + strerror(refusal.error));
+    ino_t inode = Inode();
+    Report report;
+    int status = 0;
+    ASSERT_TRUE(Run(SyscallAction::kFail, refusal.at, refusal.error, &report, &status))
+        << "wait status " << status;
+    EXPECT_EQ(report.result, 0);
+    EXPECT_EQ(m_Dir.Read("store"), kNew);
+    EXPECT_EQ(Inode(), inode);
+    EXPECT_EQ(Mode(), kMode);
+    EXPECT_EQ(ExtendedAttributes(m_Path), m_Attributes);
+    EXPECT_EQ(m_Dir.Names(), std::vector<std::string>{"store"});
+    EXPECT_EQ(report.descriptorsLeft, 0);
+    m_Dir.Write("store", kOld, kMode);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryKind, ConfigReplaceFaultTest, testing::ValuesIn(kTemporaryFiles),
@@ -314,6 +434,7 @@ TEST_F(ConfigIoFaultTest, EveryFailingCallOfTheRewriteInPlaceIsReported) {
       }
       EXPECT_EQ(m_Dir.Read("other"), text);
       EXPECT_EQ(Mode(), kMode);
+      EXPECT_EQ(ExtendedAttributes(m_Path), m_Attributes);
       EXPECT_EQ(SortedNames(), (std::vector<std::string>{"other", "store"}));
       EXPECT_EQ(report.descriptorsLeft, 0);
       refused += report.result != 0;

@@ -7,6 +7,7 @@
 
 #include "config/config_handle.h"
 #include "config/config_store.h"
+#include "config/temporary_name.h"
 
 namespace {
 
@@ -88,9 +89,11 @@ int ReadKey(ConfigHandle* handle, ConfigItem* item) {
   return -1;
 }
 
-// The entries that are no stores of their own.
+// The entries that are no stores of their own. A replacement's temporary file that a killed
+// process left is a copy of a store, not one.
 bool IsSkippedEntry(const char* name) {
-  return strcmp(name, "conf") == 0 || strcmp(name, ".") == 0 || strcmp(name, "..") == 0;
+  return strcmp(name, "conf") == 0 || strcmp(name, ".") == 0 || strcmp(name, "..") == 0 ||
+         velmora::config::IsTemporaryName(name);
 }
 
 // Stores the name with its terminator when it fits, else cut to the capacity.

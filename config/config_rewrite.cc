@@ -16,6 +16,7 @@
 #include "config/config_store.h"
 #include "config/regular_file.h"
 #include "config/rewrite_in_place.h"
+#include "config/stale_temporaries.h"
 
 namespace {
 
@@ -75,10 +76,10 @@ bool ReplaceKeyLines(std::string_view text, std::string_view key, std::string_vi
   return found;
 }
 
-// A new file in the old one's place where it keeps the owner, the mode and the links; else the old
-// file rewritten through `file`, which then becomes the stream that is given.
+// A new file in the old one's place where it keeps the owner, the mode, the attributes and the
+// links; else the old file rewritten through `file`, which then becomes the stream that is given.
 FILE* WriteNewText(const char* path, const std::string& text, File* file) {
-  FILE* stream = velmora::config::ReplaceFileAtomically(path, text);
+  FILE* stream = velmora::config::ReplaceFileAtomically(path, fileno(file->get()), text);
   if (stream || !velmora::config::CannotReplaceKeepingTheFile(errno)) return stream;
   return velmora::config::RewriteInPlace(file->release(), text);
 }
@@ -92,6 +93,8 @@ int Rewrite(ConfigHandle* handle, const char* key, const char* value) {
   if (!ReplaceKeyLines(text, key, value, &rewritten)) return -1;
   FILE* stream = WriteNewText(handle->filePath, rewritten, &file);
   if (!stream) return -1;
+  // Now that no temporary file of this rewrite is left, the ones that killed rewrites left can go.
+  velmora::config::RemoveStaleTemporaries(handle->filePath);
   fclose(handle->stream);
   handle->stream = stream;
   return 0;

@@ -1,10 +1,13 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -140,6 +143,26 @@ TEST_F(ConfigRewriteTest, DirectoryStoreRewritesConfAndKeepsItsEntries) {
   EXPECT_EQ(m_Dir.Read("conf"), "Type: 4\n");
   EXPECT_EQ(ConfigFirstEntry(h.get(), name, &length), 0);
   EXPECT_STREQ(name, "plug");
+}
+
+// What a killed replacement of "conf" left goes with the next rewrite; a temporary file that a
+// replacement still holds locked, those of other files and other names stay.
+TEST_F(ConfigRewriteTest, RewriteRemovesTheStaleTemporaryFilesOfItsFile) {
+  m_Dir.Write("conf", "Type: 1\n");
+  std::vector<std::string> kept = {"conf", ".conf.Live01", ".plug.Ab12Cd", ".conf.Ab12C", ".conf"};
+  for (const std::string& name : kept) m_Dir.Write(name, "Type: 1\n");
+  m_Dir.Write(".conf.Ab12Cd", "Type: 1\n");
+  m_Dir.Write(".conf.zZ9yY8", "Type: 1\n", 0);
+  int live = open(m_Dir.Path(".conf.Live01").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(flock(live, LOCK_EX), 0);
+  Handle h = Open(m_Dir.path());
+  ASSERT_EQ(ConfigSetInt(h.get(), "Type", 2), 0);
+  close(live);
+  std::vector<std::string> names = m_Dir.Names();
+  std::sort(names.begin(), names.end());
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(names, kept);
+  EXPECT_EQ(m_Dir.Read("conf"), "Type: 2\n");
 }
 
 TEST_F(ConfigRewriteTest, VanishedFileFailsAndTheHandleStillReads) {

@@ -55,10 +55,12 @@ int ConfigGetNextValue(ConfigHandle* handle, const char* key, char* value, int* 
 // (saturating at the 32-bit limits; no digits give 0). -1 leaves *value unchanged.
 int ConfigGetInt(ConfigHandle* handle, const char* key, int32_t* value);
 
-// The entry enumeration of a directory store: every name but "conf", "." and "..", in directory
-// order. `length` is the capacity on the way in and the bytes stored, terminator included, on the
-// way out; a name that does not fit is stored cut to the capacity, unterminated. ConfigFirstEntry
-// rewinds first. -1 when the store is no directory or no entry is left.
+// The entry enumeration of a directory store: every name but "conf", "." and "..", and but the
+// temporary names of a rewrite (".<name>.XXXXXX", six letters or digits), which a rewrite killed
+// before its end can leave; in directory order. Other names that begin with a full stop are given. `length`
+// is the capacity on the way in and the bytes stored, terminator included, on the way out; a name that does
+// not fit is stored cut to the capacity, unterminated. ConfigFirstEntry rewinds first. -1 when the store is
+// no directory or no entry is left.
 int ConfigFirstEntry(ConfigHandle* handle, char* name, int* length);
 int ConfigNextEntry(ConfigHandle* handle, char* name, int* length);
 
@@ -73,17 +75,21 @@ int ConfigNextKey(ConfigHandle* handle, ConfigItem* item);
 // that this process may open for writing is rewritten, whatever its folder allows; what the path
 // names by now is read anew, so changes made through other handles are kept, and when that is no
 // regular file (a FIFO, a device) the rewrite gives -1 at once. A symbolic link stays a link; the
-// file it names is rewritten. The file keeps its owner, group, mode and links:
+// file it names is rewritten. The file keeps its owner, group, mode, extended attributes (ACLs,
+// security labels, user attributes) and links:
 // - Where a new file in the same folder can take the file's place as the same file to everyone
-//   (the folder takes a new file, which may be given the owner, group and mode, and the file has
-//   no other link), the file is replaced atomically: on any failure it is left exactly as it was
-//   and the handle keeps its stream.
+//   (the folder takes a new file, which may be given the owner, group, mode and every attribute,
+//   the name is no mount point, and the file has no other link), the file is replaced atomically:
+//   on any failure it is left exactly as it was and the handle keeps its stream. Only the file
+//   that was read is replaced: should another file take its name meanwhile, the rewrite gives -1
+//   and leaves that one as it is.
 // - Otherwise it is rewritten in place, through the file itself. That is not atomic: a failure or
 //   a crash during the writing can leave the file with part of the new text. A failure still gives
 //   -1, and the handle keeps its stream.
 // Refused: a value holding a newline or a carriage return, a replaced line ("key: value") longer
 // than the 1023 bytes that the lookups read in one piece, and a handle whose path copy failed at
-// the open. 0 when at least one line was replaced; -1 otherwise, also when the key is missing
+// the open. A rewrite also removes the temporary files of its file that killed rewrites left.
+// 0 when at least one line was replaced; -1 otherwise, also when the key is missing
 // (nothing is appended, nothing is rewritten). Afterwards the handle's stream reads and writes the
 // file and its read position is at the end of the file.
 int ConfigSetValue(ConfigHandle* handle, const char* key, const char* value, int32_t length);

@@ -36,6 +36,7 @@
 #include <vector>
 
 #include "config/config_store.h"
+#include "config/temporary_name.h"
 
 namespace {
 
@@ -177,14 +178,16 @@ void ReadEntry(ConfigHandle* h, bool first, int capacity, const std::string* exp
 }
 
 // The folder's entries in the order in which a fresh directory stream yields them, as the
-// entry enumeration must give them.
+// entry enumeration must give them: a replacement's temporary name is none.
 std::vector<std::string> ListEntries(const std::string& dir) {
   std::vector<std::string> names;
   DIR* stream = opendir(dir.c_str());
   Check(stream != nullptr, "opendir");
   while (const dirent* entry = readdir(stream)) {
     std::string name = entry->d_name;
-    if (name != "conf" && name != "." && name != "..") names.push_back(name);
+    bool skipped =
+        name == "conf" || name == "." || name == ".." || velmora::config::IsTemporaryName(name.c_str());
+    if (!skipped) names.push_back(name);
   }
   closedir(stream);
   return names;

@@ -70,6 +70,39 @@ TEST_F(ConfigStoreTest, DirectoryStoreReadsConfAndListsOtherEntries) {
   EXPECT_EQ(rest, expected);
 }
 
+// A replacement's temporary file, left by a process killed before its rename, holds a whole copy
+// of an entry: listed, it would be a second entry. Only that exact pattern is passed over.
+TEST_F(ConfigStoreTest, EnumerationPassesOverTemporaryNamesOnly) {
+  struct Name {
+    std::string name;
+    bool listed;
+  };
+  const Name kNames[] = {
+      {".plug.Ab12Cd", false},
+      {".conf.x9Y8z7", false},
+      {".my.reader.QQQQQQ", false},
+      {"." + std::string(200, 'n') + ".Ab12Cd", false},
+      {"." + std::string(201, 'n') + ".Ab12Cd", true},
+      {".plug.Ab12C", true},
+      {".plug.Ab12Cde", true},
+      {".plug.Ab_2Cd", true},
+      {"..Ab12Cd", true},
+      {"plug.Ab12Cd", true},
+      {".plug-Ab12Cd", true},
+      {".hidden", true},
+  };
+  m_Dir.Write("conf", "Type: 3\n");
+  m_Dir.Write("plug", "Name: plug.so\nType: 1\n");
+  std::multiset<std::string> expected = {"plug"};
+  for (const Name& n : kNames) {
+    m_Dir.Write(n.name, "Name: plug.so\nType: 1\n");
+    if (n.listed) expected.insert(n.name);
+  }
+  Handle h = Open(m_Dir.path());
+  ASSERT_TRUE(h);
+  EXPECT_EQ(Entries(h.get()), expected);
+}
+
 TEST_F(ConfigStoreTest, EntryLengthCountsTheTerminatorAndCutNamesHaveNone) {
   m_Dir.Write("conf", "");
   m_Dir.Write("plug", "");

@@ -1,6 +1,7 @@
 // Rewriting a file's text through the file itself, for where a new file put in its place would
-// not be the same file to everyone: it would lose the file's owner, group or other links, or its
-// folder refuses new files.
+// not be the same file to everyone: it would lose the file's owner, group, extended attributes or
+// other links, or its folder refuses new files (a read-only mount), or its name another file (a
+// mount over it).
 //
 // Internal to config/. Not atomic: from the first write to the truncation the file holds part of
 // the new text and part of the old, and a failure or a crash in between leaves it so. Takes no

@@ -49,19 +49,37 @@ namespace velmora::fault {
 namespace {
 
 // The system calls that a file's replacement or rewrite in place makes, from the reading of the old
-// text to the sync of its directory: the ones that the filter traps, with their names for messages.
+// text to the sync of its directory, the copy of its extended attributes included: the ones that
+// the filter traps, with their names for messages.
 struct Trapped {
   int number;
   const char* name;
 };
 const Trapped kTrapped[] = {
-    {SYS_open, "open"},           {SYS_openat, "openat"},         {SYS_read, "read"},
-    {SYS_write, "write"},         {SYS_lseek, "lseek"},           {SYS_close, "close"},
-    {SYS_fstat, "fstat"},         {SYS_newfstatat, "newfstatat"}, {SYS_readlink, "readlink"},
-    {SYS_fchown, "fchown"},       {SYS_fchmod, "fchmod"},         {SYS_ftruncate, "ftruncate"},
-    {SYS_fsync, "fsync"},         {SYS_fdatasync, "fdatasync"},   {SYS_linkat, "linkat"},
-    {SYS_rename, "rename"},       {SYS_renameat2, "renameat2"},   {SYS_unlink, "unlink"},
+    {SYS_open, "open"},
+    {SYS_openat, "openat"},
+    {SYS_read, "read"},
+    {SYS_write, "write"},
+    {SYS_lseek, "lseek"},
+    {SYS_close, "close"},
+    {SYS_fstat, "fstat"},
+    {SYS_newfstatat, "newfstatat"},
+    {SYS_readlink, "readlink"},
+    {SYS_fchown, "fchown"},
+    {SYS_fchmod, "fchmod"},
+    {SYS_ftruncate, "ftruncate"},
+    {SYS_fsync, "fsync"},
+    {SYS_fdatasync, "fdatasync"},
+    {SYS_linkat, "linkat"},
+    {SYS_rename, "rename"},
+    {SYS_renameat2, "renameat2"},
+    {SYS_unlink, "unlink"},
     {SYS_getrandom, "getrandom"},
+    {SYS_flistxattr, "flistxattr"},
+    {SYS_fgetxattr, "fgetxattr"},
+    {SYS_fsetxattr, "fsetxattr"},
+    {SYS_fremovexattr, "fremovexattr"},
+    {SYS_unlinkat, "unlinkat"},
 };
 constexpr size_t kTrappedCount = sizeof(kTrapped) / sizeof(kTrapped[0]);
 
@@ -86,9 +104,16 @@ volatile size_t g_Count;
 int g_Log[kLogSize];
 int g_UnnamedError;    // for opens of unnamed files, 0 when they go through
 int g_Uncounted = -1;  // the number of the calls let through uncounted
+const char* g_RenameFrom;
+const char* g_RenameTo;
 
 void Kill() {
   velmora_fault_syscall6(SYS_kill, velmora_fault_syscall6(SYS_getpid, 0, 0, 0, 0, 0, 0), SIGKILL, 0, 0, 0, 0);
+}
+
+void RenameFirst() {
+  velmora_fault_syscall6(SYS_rename, reinterpret_cast<long>(g_RenameFrom), reinterpret_cast<long>(g_RenameTo),
+                         0, 0, 0, 0);
 }
 
 long Perform(int number, const greg_t* regs) {
@@ -127,9 +152,10 @@ void OnTrap(int, siginfo_t* info, void* context) {
     regs[REG_RAX] = -g_Error;
     return;
   }
+  if (chosen && g_Action == SyscallAction::kRenameFirst) RenameFirst();
   long result = Perform(number, regs);
   if (chosen && g_Action == SyscallAction::kKill) Kill();
-  regs[REG_RAX] = chosen ? -g_Error : result;
+  regs[REG_RAX] = chosen && g_Action == SyscallAction::kFail ? -g_Error : result;
 }
 
 // The filter: calls from the handler's own `syscall` pass, the listed ones trap, the rest pass.
@@ -179,6 +205,10 @@ bool SyscallFaultInstall(SyscallAction action, size_t at, int error) {
 
 void SyscallFaultRefuseUnnamedFiles(int error) { g_UnnamedError = error; }
 void SyscallFaultLetThrough(int number) { g_Uncounted = number; }
+void SyscallFaultRenameFirst(const char* from, const char* to) {
+  g_RenameFrom = from;
+  g_RenameTo = to;
+}
 size_t SyscallFaultCount() { return g_Count; }
 int SyscallFaultNumber(size_t i) { return i >= 1 && i <= kLogSize ? g_Log[i - 1] : -1; }
 bool SyscallFaultStruck() { return g_Action != SyscallAction::kCount && g_Count >= g_At; }
@@ -189,6 +219,7 @@ bool SyscallFaultSupported() { return false; }
 bool SyscallFaultInstall(SyscallAction, size_t, int) { return false; }
 void SyscallFaultRefuseUnnamedFiles(int) {}
 void SyscallFaultLetThrough(int) {}
+void SyscallFaultRenameFirst(const char*, const char*) {}
 size_t SyscallFaultCount() { return 0; }
 int SyscallFaultNumber(size_t) { return -1; }
 bool SyscallFaultStruck() { return false; }

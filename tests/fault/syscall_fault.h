@@ -1,8 +1,8 @@
 // System-call failures on demand, for the I/O fault tests: a seccomp filter sends the chosen
 // system calls of this process to a SIGSYS handler, which counts them and either fails the one
-// chosen call with the chosen error, performs every other call itself, or kills the process right
-// after the chosen call. It can also stand in for a file system without unnamed files, and let
-// one kind of call through uncounted.
+// chosen call with the chosen error, performs every other call itself, kills the process right
+// after the chosen call, or replaces a file by renaming another over it right before that call. It can also
+// stand in for a file system without unnamed files, and let one kind of call through uncounted.
 //
 // Test support only, x86-64 only. Install it in a forked child: a filter cannot be taken back, so
 // the process carries it until it ends.
@@ -15,9 +15,11 @@ namespace velmora::fault {
 
 // What happens to the chosen call.
 enum class SyscallAction {
-  kCount,  // nothing: the calls are only counted and logged
-  kFail,   // the call returns -1 with `error` (close is made and then fails, as EIO does on Linux)
-  kKill,   // the call is made and the process is killed with SIGKILL right after it
+  kCount,        // nothing: the calls are only counted and logged
+  kFail,         // the call returns -1 with `error` (close is made and then fails, as EIO does on Linux)
+  kKill,         // the call is made and the process is killed with SIGKILL right after it
+  kRenameFirst,  // right before the call, the file named by SyscallFaultRenameFirst is renamed
+                 // over the other one, as another process would replace it; then the call is made
 };
 
 // False where seccomp filters cannot work (another architecture, a kernel without them).
@@ -42,6 +44,10 @@ void SyscallFaultRefuseUnnamedFiles(int error);
 // its first draw would make a biased name). Call it before SyscallFaultInstall, in the same child;
 // -1, the default, lets none through.
 void SyscallFaultLetThrough(int number);
+
+// The two paths of kRenameFirst: `from` is renamed over `to`. The texts must outlive the child's
+// run. Call it before SyscallFaultInstall, in the same child or before its fork.
+void SyscallFaultRenameFirst(const char* from, const char* to);
 
 // The calls trapped so far, and the system-call number of the i-th (from 1; at most 4096 logged).
 size_t SyscallFaultCount();

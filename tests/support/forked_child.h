@@ -1,5 +1,5 @@
 // Running a piece of a test in a forked child, for what must not touch the test process: giving
-// up root, or a call that may block for good.
+// up root, mounting, or a call that may block for good.
 //
 // Test support only. Call it from the test's own thread.
 #ifndef VELMORA_TESTS_SUPPORT_FORKED_CHILD_H_
@@ -9,7 +9,9 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -48,6 +50,12 @@ inline int RunInChild(const std::function<int()>& body) {
 // Makes this process an ordinary user: `id` as user and group, no other groups. False when it
 // cannot (this process is no superuser).
 inline bool BecomeUser(uid_t id) { return setgroups(0, nullptr) == 0 && setgid(id) == 0 && setuid(id) == 0; }
+
+// Gives this process mounts of its own, which no other process sees and which go when it ends;
+// call it in a forked child. False when it cannot (this process is no superuser).
+inline bool EnterPrivateMounts() {
+  return unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
 
 }  // namespace velmora::test
 
