@@ -22,6 +22,11 @@ namespace {
 constexpr uid_t kOtherUser = 65534;
 const std::string kShared = "/dev/shm/velmora-0";  // the caller is root
 
+// Runs `prepare` on the predictable folder in /dev/shm and in /tmp alike; true when both succeed.
+bool InBoth(const std::function<bool(const char*)>& prepare) {
+  return prepare(kShared.c_str()) && prepare("/tmp/velmora-0");
+}
+
 struct FolderCase {
   const char* name;
   std::function<bool()> asOther;   // what the other user prepares first; empty: nothing
@@ -85,21 +90,24 @@ TEST(FprintSampleDirTest, TheFolderIsTheCallersAloneWhateverOthersPreparedFirst)
   const FolderCase cases[] = {
       {"nothing prepared", {}, {}, nullptr, nullptr, kShared, nullptr},
       {"the other user's folder",
-       [] { return mkdir(kShared.c_str(), 0700) == 0; },
+       [] { return InBoth([](const char* path) { return mkdir(path, 0700) == 0; }); },
        {},
        nullptr,
        nullptr,
        kShared + "-*",
        "is taken by someone else"},
       {"the other user's link to their folder",
-       [] { return mkdir("/dev/shm/theirs", 0700) == 0 && symlink("/dev/shm/theirs", kShared.c_str()) == 0; },
+       [] {
+         return mkdir("/dev/shm/theirs", 0700) == 0 &&
+                InBoth([](const char* path) { return symlink("/dev/shm/theirs", path) == 0; });
+       },
        {},
        nullptr,
        nullptr,
        kShared + "-*",
        "is taken by someone else"},
       {"the other user's file",
-       [] { return creat(kShared.c_str(), 0600) >= 0; },
+       [] { return InBoth([](const char* path) { return creat(path, 0600) >= 0; }); },
        {},
        nullptr,
        nullptr,
@@ -107,7 +115,9 @@ TEST(FprintSampleDirTest, TheFolderIsTheCallersAloneWhateverOthersPreparedFirst)
        "is taken by someone else"},
       {"the caller's own folder open to all",
        {},
-       [] { return mkdir(kShared.c_str(), 0700) == 0 && chmod(kShared.c_str(), 0777) == 0; },
+       [] {
+         return InBoth([](const char* path) { return mkdir(path, 0700) == 0 && chmod(path, 0777) == 0; });
+       },
        nullptr,
        nullptr,
        kShared + "-*",
