@@ -43,33 +43,44 @@ static GCancellable* Claim(FprintUnit* unit, gboolean connecting, gboolean* open
   return cancellable;
 }
 
-/* The closer: closes the device on a thread of its own, so that neither the disconnecting caller
- * (the window's thread) nor a cancelled capture waits for the close. */
-static gpointer CloseOnCloser(gpointer data) {
-  FprintUnit* unit = data;
+/* Closes the device on the calling thread, which takes the unit's context for the close. */
+static void CloseNow(FprintUnit* unit) {
   g_main_context_push_thread_default(unit->m_Context);
   g_autoptr(GError) error = NULL;
   if (!FprintClose(unit->m_Device, unit->m_Context, &error))
     fprintf(stderr, "velmora fprint: closing %s: %s\n", FprintDeviceName(unit->m_Device), error->message);
+}
+
+/* The closer: a thread of the unit's own, for the life of the process, that closes the device
+ * whenever m_Closing asks for it, so that neither the disconnecting caller (the window's thread)
+ * nor a cancelled capture waits for the close. */
+static gpointer RunCloser(gpointer data) {
+  FprintUnit* unit = data;
   pthread_mutex_lock(&unit->m_Lock);
-  g_main_context_pop_thread_default(unit->m_Context);
-  unit->m_Open = FALSE;
-  unit->m_Closing = FALSE;
-  pthread_cond_broadcast(&unit->m_Changed);
-  pthread_mutex_unlock(&unit->m_Lock);
+  for (;;) {
+    while (!unit->m_Closing) pthread_cond_wait(&unit->m_Changed, &unit->m_Lock);
+    pthread_mutex_unlock(&unit->m_Lock);
+    CloseNow(unit);
+    pthread_mutex_lock(&unit->m_Lock);
+    g_main_context_pop_thread_default(unit->m_Context);
+    unit->m_Open = FALSE;
+    unit->m_Closing = FALSE;
+    pthread_cond_broadcast(&unit->m_Changed);
+  }
   return NULL;
 }
 
-/* Starts the closer. Called with the lock held while no thread owns the unit's context. */
+/* Asks the closer to close the device, starting it at the first close. Called with the lock held
+ * while no thread owns the unit's context. */
 static void StartClose(FprintUnit* unit) {
   g_autoptr(GError) error = NULL;
-  GThread* closer = g_thread_try_new("velmora-close", CloseOnCloser, unit, &error);
-  if (closer == NULL) {
+  if (unit->m_Closer == NULL) unit->m_Closer = g_thread_try_new("velmora-close", RunCloser, unit, &error);
+  if (unit->m_Closer == NULL) {
     fprintf(stderr, "velmora fprint: g_thread_try_new: %s\n", error->message);
     return; /* the device stays open; the next connect uses it as it is */
   }
   unit->m_Closing = TRUE;
-  g_thread_unref(closer);
+  pthread_cond_broadcast(&unit->m_Changed);
 }
 
 /* Ends the calling thread's operation: pops the unit's context, keeps `sample` as the unit's text

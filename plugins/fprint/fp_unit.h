@@ -22,9 +22,10 @@ typedef struct FprintUnit {
   FpDevice* m_Device;                   /* owned reference */
   GMainContext* m_Context;              /* the unit's own context, owned */
   pthread_mutex_t m_Lock;               /* guards the fields below (a mutex that thread checkers see) */
-  pthread_cond_t m_Changed;             /* signalled when m_Busy or m_Closing falls */
+  pthread_cond_t m_Changed;             /* signalled when m_Busy, m_Closing or m_Removed change */
   gboolean m_Busy;                      /* an operation runs on some thread */
-  gboolean m_Closing;                   /* the closer closes the device */
+  gboolean m_Closing;                   /* the closer is asked to close the device, or closes it */
+  GThread* m_Closer;                    /* the closer, started at the first close; never ends */
   GCancellable* m_Cancellable;          /* the running operation's, owned; NULL when none runs */
   gboolean m_Disconnected;              /* FprintUnitDisconnect came after the last connect */
   gboolean m_Removed;                   /* the reader was unplugged; it never comes back as this unit */
