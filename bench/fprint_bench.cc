@@ -1,7 +1,7 @@
 // The libfprint plug-in against the floor of libfprint used directly, on libfprint's virtual
 // reader fed the same synthetic print each run: connect, capture and disconnect, alternated run
 // by run, medians and their ratio; then what the plug-in's catalogue entry adds to the start-up
-// discovery, alternated the same way.
+// discovery, alternated the same way; and how long a disconnect holds the window's thread.
 //
 //   fprint_bench [RUNS]      (RUNS default 31)
 //
@@ -14,8 +14,11 @@
 #include <string.h>
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bench/direct_side.h"
@@ -25,6 +28,7 @@
 #include "tests/support/scoped_env.h"
 #include "tests/support/scoped_temp_dir.h"
 #include "tests/support/virtual_reader.h"
+#include "units/plugin_binding.h"
 
 using namespace velmora::bench;
 using namespace velmora::test;  // the shared test support
@@ -119,6 +123,49 @@ void BenchHeap(int runs) {
   printf("%-44s %+8lld bytes over %d runs\n", "heap in use: libfprint directly", viaLibfprint, runs);
 }
 
+double MillisecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// FpxDisconnect from another thread while the capture waits for the finger; the time until the
+// capture has returned.
+double DisconnectDuringCapture(PluginParams& plugin) {
+  unsigned char* sample = nullptr;
+  int32_t size = 0, reserved = 0;
+  std::chrono::steady_clock::time_point returned;
+  int seen = FingerWaits();
+  std::thread capture([&] {
+    plugin.FpxSensorCaptureSample(1, 2, 1, &sample, &size, &reserved);
+    returned = std::chrono::steady_clock::now();
+  });
+  AwaitFingerWait(seen);
+  auto start = std::chrono::steady_clock::now();
+  plugin.FpxDisconnect(1);
+  capture.join();
+  return std::chrono::duration<double, std::milli>(returned - start).count();
+}
+
+// What the window's thread waits for: a capture that a disconnect ends, and a disconnect with
+// nothing running. The reader's close goes on after both; each connect waits for it.
+void BenchDisconnect(int runs) {
+  UseVirtualReader();
+  ScopedTempDir samples;
+  ScopedEnv sampleDir("VELMORA_FPRINT_SAMPLE_DIR", samples.Path("samples").c_str());
+  PluginSide enumerated(FPX_FPRINT_SO);
+  std::shared_ptr<PluginParams> plugin = BindPlugin(FPX_FPRINT_SO);
+  std::vector<double> duringCapture, idle;
+  for (int i = 0; i < runs; ++i) {
+    if (plugin->FpxConnect(1, 0, 0, 0) != 0) throw std::runtime_error("FpxConnect failed");
+    duringCapture.push_back(DisconnectDuringCapture(*plugin));
+    if (plugin->FpxConnect(1, 0, 0, 0) != 0) throw std::runtime_error("FpxConnect failed");
+    auto start = std::chrono::steady_clock::now();
+    plugin->FpxDisconnect(1);
+    idle.push_back(MillisecondsSince(start));
+  }
+  Report("disconnect: until the ended capture returns", duringCapture);
+  Report("disconnect: with nothing running", idle);
+}
+
 void BenchEntryShare(int runs) {
   ScopedTempDir without, with;
   std::string alone = EntryRoot(without.path(), {FPX_SIMULATOR_SO});
@@ -142,6 +189,7 @@ int main(int argc, char** argv) {
     printf("load average %s before\n", LoadAverage().c_str());
     BenchCapture(runs);
     BenchHeap(runs);
+    BenchDisconnect(runs);
     BenchEntryShare(runs);
     printf("load average %s after\n", LoadAverage().c_str());
   } catch (const std::exception& error) {

@@ -1,15 +1,36 @@
 /*
- * The private folder that receives the captured images: VELMORA_FPRINT_SAMPLE_DIR when set, else
- * $XDG_RUNTIME_DIR/velmora when that names a folder of the caller's, else /tmp/velmora-<uid>.
- * A missing folder is created with mode 0700; an existing one that is a link, someone else's or
- * open to group or others is refused.
+ * The private folder that receives the captured images, held open so that every later step acts
+ * on the folder that was judged, not on whatever its path names by then. The folder is
+ * VELMORA_FPRINT_SAMPLE_DIR when set; else $XDG_RUNTIME_DIR/velmora when XDG_RUNTIME_DIR is a
+ * private folder of the caller's; else velmora-<uid> in /dev/shm when that is a tmpfs, or in /tmp.
+ * Every component of the path is opened without following a link, and every folder on the way
+ * must belong to root or the caller and be writable by nobody else (unless sticky). A missing
+ * folder is created with mode 0700; an existing one must belong to the caller and be open to
+ * nobody else. When velmora-<uid> is taken by someone else, a fresh private folder beside it is
+ * used and standard error says so. A path that holds ';', the sample's separator, is refused.
  *
  * Thread rules: any thread; touches only the file system and the environment.
  */
 #ifndef VELMORA_PLUGINS_FPRINT_FP_SAMPLE_DIR_H_
 #define VELMORA_PLUGINS_FPRINT_FP_SAMPLE_DIR_H_
 
-/* The folder's absolute path (free with g_free), or NULL after one line on standard error. */
-char* FprintSampleDir(void);
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef struct FprintSampleFolder {
+  char* m_Path; /* absolute, owned */
+  int m_Fd;     /* the folder, open; -1 when none */
+} FprintSampleFolder;
+
+/* Opens the sample folder into `folder`. 0, or -1 after one line on standard error. */
+int FprintSampleFolderOpen(FprintSampleFolder* folder);
+
+/* Closes the descriptor and frees the path. */
+void FprintSampleFolderClose(FprintSampleFolder* folder);
+
+#ifdef __cplusplus
+}
+#endif
 
 #endif /* VELMORA_PLUGINS_FPRINT_FP_SAMPLE_DIR_H_ */

@@ -4,6 +4,7 @@
 #include <stdio.h>
 
 #include "fp_device_calls.h"
+#include "fp_device_text.h"
 #include "fp_settings.h"
 
 FprintUnit* FprintUnitNew(FpDevice* device) {
@@ -11,60 +12,109 @@ FprintUnit* FprintUnitNew(FpDevice* device) {
   unit->m_Device = g_object_ref(device);
   unit->m_Context = g_main_context_new();
   pthread_mutex_init(&unit->m_Lock, NULL);
+  pthread_cond_init(&unit->m_Changed, NULL);
   return unit;
 }
 
-/* Claims the unit for an operation of the calling thread and gives its cancellable (borrowed), or
- * NULL when another operation runs or, for a capture, the unit was disconnected. */
-static GCancellable* Claim(FprintUnit* unit, gboolean connecting) {
+/* Why an operation may not start now, or NULL. Called with the lock held. */
+static const char* Refusal(const FprintUnit* unit, gboolean connecting) {
+  if (unit->m_Removed) return "the reader was unplugged";
+  if (unit->m_Busy) return "another call of this program holds the reader";
+  if (!connecting && unit->m_Disconnected) return "disconnected";
+  return NULL;
+}
+
+/* Claims the unit for an operation of the calling thread and gives its cancellable (borrowed) and
+ * whether the device is open, or NULL and the refusal. A connect first waits until a disconnect
+ * in progress has ended its operation and the closer has closed the device. */
+static GCancellable* Claim(FprintUnit* unit, gboolean connecting, gboolean* open, const char** refusal) {
   pthread_mutex_lock(&unit->m_Lock);
+  while (connecting && !unit->m_Removed && (unit->m_Closing || (unit->m_Busy && unit->m_Disconnected)))
+    pthread_cond_wait(&unit->m_Changed, &unit->m_Lock);
   GCancellable* cancellable = NULL;
-  if (!unit->m_Busy && (connecting || !unit->m_Disconnected)) {
+  *refusal = Refusal(unit, connecting);
+  if (*refusal == NULL) {
     if (connecting) unit->m_Disconnected = FALSE;
     unit->m_Busy = TRUE;
     unit->m_Cancellable = cancellable = g_cancellable_new();
+    *open = unit->m_Open;
   }
   pthread_mutex_unlock(&unit->m_Lock);
   return cancellable;
 }
 
-/* Closes the open device on the calling thread, which owns the unit's context. */
-static void CloseDevice(FprintUnit* unit) {
-  unit->m_Open = FALSE;
+/* Closes the device on the calling thread, which takes the unit's context for the close. */
+static void CloseNow(FprintUnit* unit) {
+  g_main_context_push_thread_default(unit->m_Context);
   g_autoptr(GError) error = NULL;
   if (!FprintClose(unit->m_Device, unit->m_Context, &error))
-    fprintf(stderr, "velmora fprint: closing %s: %s\n", fp_device_get_name(unit->m_Device), error->message);
+    fprintf(stderr, "velmora fprint: closing %s: %s\n", FprintDeviceName(unit->m_Device), error->message);
 }
 
-/* Ends the calling thread's operation: pops the unit's context and gives up the claim, but first
- * closes the device when a disconnect came meanwhile (such a disconnect found the unit busy and
- * left the close to this thread). */
-static void Finish(FprintUnit* unit) {
+/* The closer: a thread of the unit's own, for the life of the process, that closes the device
+ * whenever m_Closing asks for it, so that neither the disconnecting caller (the window's thread)
+ * nor a cancelled capture waits for the close. */
+static gpointer RunCloser(gpointer data) {
+  FprintUnit* unit = data;
+  pthread_mutex_lock(&unit->m_Lock);
   for (;;) {
-    pthread_mutex_lock(&unit->m_Lock);
-    gboolean close = unit->m_Disconnected && unit->m_Open;
-    if (!close) {
-      g_main_context_pop_thread_default(unit->m_Context);
-      unit->m_Busy = FALSE;
-      g_clear_object(&unit->m_Cancellable);
-    }
+    while (!unit->m_Closing) pthread_cond_wait(&unit->m_Changed, &unit->m_Lock);
     pthread_mutex_unlock(&unit->m_Lock);
-    if (!close) return;
-    CloseDevice(unit);
+    CloseNow(unit);
+    pthread_mutex_lock(&unit->m_Lock);
+    g_main_context_pop_thread_default(unit->m_Context);
+    unit->m_Open = FALSE;
+    unit->m_Closing = FALSE;
+    pthread_cond_broadcast(&unit->m_Changed);
   }
+  return NULL;
+}
+
+/* Asks the closer to close the device, starting it at the first close. Called with the lock held
+ * while no thread owns the unit's context. */
+static void StartClose(FprintUnit* unit) {
+  g_autoptr(GError) error = NULL;
+  if (unit->m_Closer == NULL) unit->m_Closer = g_thread_try_new("velmora-close", RunCloser, unit, &error);
+  if (unit->m_Closer == NULL) {
+    fprintf(stderr, "velmora fprint: g_thread_try_new: %s\n", error->message);
+    return; /* the device stays open; the next connect uses it as it is */
+  }
+  unit->m_Closing = TRUE;
+  pthread_cond_broadcast(&unit->m_Changed);
+}
+
+/* Ends the calling thread's operation: pops the unit's context, keeps `sample` as the unit's text
+ * unless a disconnect came meanwhile, hands the close of an open device to the closer after such
+ * a disconnect and gives up the claim. Whether the unit is still connected. */
+static gboolean Finish(FprintUnit* unit, gboolean open, const char* sample) {
+  pthread_mutex_lock(&unit->m_Lock);
+  g_main_context_pop_thread_default(unit->m_Context);
+  gboolean connected = !unit->m_Disconnected && !unit->m_Removed;
+  if (connected && sample != NULL) g_strlcpy(unit->m_Sample, sample, sizeof unit->m_Sample);
+  unit->m_Open = open;
+  if (unit->m_Disconnected && open) StartClose(unit);
+  unit->m_Busy = FALSE;
+  g_clear_object(&unit->m_Cancellable);
+  pthread_cond_broadcast(&unit->m_Changed);
+  pthread_mutex_unlock(&unit->m_Lock);
+  return connected;
 }
 
 int FprintUnitConnect(FprintUnit* unit) {
-  GCancellable* cancellable = Claim(unit, TRUE);
-  if (cancellable == NULL) return 1;
+  gboolean open = FALSE;
+  const char* refusal = NULL;
+  GCancellable* cancellable = Claim(unit, TRUE, &open, &refusal);
+  if (cancellable == NULL) {
+    fprintf(stderr, "velmora fprint: opening %s: %s\n", FprintDeviceName(unit->m_Device), refusal);
+    return 1;
+  }
   g_main_context_push_thread_default(unit->m_Context);
   g_autoptr(GError) error = NULL;
-  if (!unit->m_Open) unit->m_Open = FprintOpen(unit->m_Device, unit->m_Context, cancellable, &error);
+  if (!open) open = FprintOpen(unit->m_Device, unit->m_Context, cancellable, &error);
   if (error != NULL)
-    fprintf(stderr, "velmora fprint: opening %s: %s\n", fp_device_get_name(unit->m_Device), error->message);
-  int result = unit->m_Open && !g_cancellable_is_cancelled(cancellable) ? 0 : 1;
-  Finish(unit);
-  return result;
+    fprintf(stderr, "velmora fprint: opening %s: %s\n", FprintDeviceName(unit->m_Device), error->message);
+  gboolean cancelled = g_cancellable_is_cancelled(cancellable);
+  return Finish(unit, open, NULL) && open && !cancelled ? 0 : 1;
 }
 
 /* One image, asking again after each retry until an image comes, the cap is passed or the
@@ -80,20 +130,27 @@ static FpImage* CaptureWithRetries(FprintUnit* unit, GCancellable* cancellable) 
       fprintf(stderr, "velmora fprint: capture failed: %s\n", error->message);
       return NULL;
     }
-    fprintf(stderr, "velmora fprint: %s, present the finger again\n", error->message);
+    fprintf(stderr, "velmora fprint: present the finger again: %s\n", error->message);
   }
 }
 
 int FprintUnitCapture(FprintUnit* unit) {
-  GCancellable* cancellable = Claim(unit, FALSE);
+  gboolean open = FALSE;
+  const char* refusal = NULL;
+  GCancellable* cancellable = Claim(unit, FALSE, &open, &refusal);
   if (cancellable == NULL) return -1;
   g_main_context_push_thread_default(unit->m_Context);
+  FprintSample sample = {{0}, NULL};
   int length = -1;
-  if (unit->m_Open) {
+  if (open) {
     g_autoptr(FpImage) image = CaptureWithRetries(unit, cancellable);
-    if (image != NULL) length = FprintMakeSample(unit->m_Device, image, unit->m_Sample);
+    if (image != NULL) length = FprintMakeSample(unit->m_Device, image, &sample);
   }
-  Finish(unit);
+  if (!Finish(unit, open, length >= 0 ? sample.m_Text : NULL) && length >= 0) {
+    FprintSampleDiscard(&sample); /* the disconnect came first: nobody is to receive it */
+    length = -1;
+  }
+  FprintSampleClear(&sample);
   return length;
 }
 
@@ -113,19 +170,25 @@ static void CancelRunning(FprintUnit* unit) {
 int FprintUnitDisconnect(FprintUnit* unit) {
   pthread_mutex_lock(&unit->m_Lock);
   unit->m_Disconnected = TRUE;
-  gboolean busy = unit->m_Busy;
-  if (busy) CancelRunning(unit);
-  unit->m_Busy = TRUE;
+  if (unit->m_Busy)
+    CancelRunning(unit); /* its thread hands the close to the closer on its way out */
+  else if (unit->m_Open && !unit->m_Closing)
+    StartClose(unit);
   pthread_mutex_unlock(&unit->m_Lock);
-  if (busy) return 0;
-  g_main_context_push_thread_default(unit->m_Context);
-  Finish(unit);
   return 0;
 }
 
 int FprintUnitCancel(FprintUnit* unit) {
   pthread_mutex_lock(&unit->m_Lock);
-  if (unit->m_Busy) CancelRunning(unit);
+  CancelRunning(unit);
   pthread_mutex_unlock(&unit->m_Lock);
   return 0;
+}
+
+void FprintUnitRemoved(FprintUnit* unit) {
+  pthread_mutex_lock(&unit->m_Lock);
+  unit->m_Removed = TRUE;
+  CancelRunning(unit);
+  pthread_cond_broadcast(&unit->m_Changed);
+  pthread_mutex_unlock(&unit->m_Lock);
 }

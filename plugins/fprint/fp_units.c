@@ -4,6 +4,8 @@
 #include <pthread.h>
 #include <stdio.h>
 
+#include "fp_usb_removal.h"
+
 static pthread_mutex_t g_Lock = PTHREAD_MUTEX_INITIALIZER;
 static FpContext* g_Context; /* created once, never freed: the library is never unloaded */
 static GPtrArray* g_Units;   /* FprintUnit*, index = id - 1; NULL until the first enumeration */
@@ -18,6 +20,7 @@ static GPtrArray* BuildUnits(void) {
     if (fp_device_has_feature(device, FP_DEVICE_FEATURE_CAPTURE))
       g_ptr_array_add(units, FprintUnitNew(device));
   }
+  FprintTakeOverRemoval(g_Context, units);
   return units;
 }
 

@@ -6,6 +6,7 @@
 #include <fprint.h>
 #include <stdio.h>
 
+#include "fp_device_text.h"
 #include "fp_units.h"
 #include "velmora/fpx_plugin.h"
 
@@ -24,7 +25,7 @@ int32_t FpxGetInfo(uint32_t unitId, UnitInfo* info) {
   if (unit == NULL) return 1;
   FpDevice* device = unit->m_Device;
   info->text1 = g_strdup(fp_device_get_name(device));
-  info->text2 = g_strdup_printf("%s/%s", fp_device_get_driver(device), fp_device_get_device_id(device));
+  info->text2 = FprintDeviceLabel(device);
   info->value1 = fp_device_get_scan_type(device) == FP_SCAN_TYPE_SWIPE ? 1 : 0;
   info->value2 = fp_device_get_nr_enroll_stages(device);
   info->value3 = fp_device_has_feature(device, FP_DEVICE_FEATURE_STORAGE) ? 1 : 0;

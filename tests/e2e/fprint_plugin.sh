@@ -44,10 +44,9 @@ expect_eq "program status" 0 "$(json_field exit_status)"
 expect_eq "sample size" 0 "$(json_field sample_size)"
 expect_lines "Capturing..." "SampleSize: 0" "bIsScanDone: true"
 expect_no_line "Capture succeeded"
-# The cancelled capture closes the reader on the worker's way out, but libfprint's image devices
-# take about 100 ms to close, more than a disconnect may hold the window's close, so the program
-# usually ends first and the system releases the reader. Either way it must be free at once: the
-# reader is opened anew and used by the next case.
+# The plug-in closes the reader on a thread of its own (libfprint's image devices take about 100 ms
+# to close), so the program usually ends first and the system releases the reader. Either way it
+# must be free at once: the reader is opened anew and used by the next case.
 
 # start_awaited: the host with libfprint's debug lines of its image devices, which tell when the
 # reader waits for the finger; returns once it does.
@@ -66,7 +65,7 @@ expect_eq "program status" 0 "$(json_field exit_status)"
 expect_lines "Capturing..." "Capture succeeded"
 [ "$(json_field sample_size)" -gt 0 ] || fail "no sample"
 expect_eq "lines of the plug-in" 1 "$(grep -c '^velmora fprint: ' "$ERR" || true)"
-retry="velmora fprint: The finger was not centered properly, please try again., present the finger again"
+retry="velmora fprint: present the finger again: The finger was not centered properly, please try again."
 expect_eq "the retry's line" 1 "$(grep -cxF -- "$retry" "$ERR" || true)"
 
 # expect_failed_capture: the capture failed, the program ended normally without a sample.

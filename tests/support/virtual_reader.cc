@@ -21,6 +21,20 @@ std::mutex g_waitsLock;
 std::condition_variable g_waitsChanged;
 int g_waits = 0;
 
+std::mutex g_holdLock;
+std::string g_holdPart;
+std::function<void()> g_hold;
+
+// Runs the hold when `text` holds its part; the lock is not held while it runs.
+void RunHold(std::string_view text) {
+  std::function<void()> hold;
+  {
+    std::lock_guard lock(g_holdLock);
+    if (g_hold && text.find(g_holdPart) != std::string_view::npos) hold = g_hold;
+  }
+  if (hold) hold();
+}
+
 // Counts the device's state changes into "awaiting a finger"; swallows debug lines, passes the rest.
 GLogWriterOutput WatchLog(GLogLevelFlags level, const GLogField* fields, gsize count, gpointer data) {
   for (gsize i = 0; i < count; ++i) {
@@ -28,6 +42,7 @@ GLogWriterOutput WatchLog(GLogLevelFlags level, const GLogField* fields, gsize c
     const char* value = static_cast<const char*>(fields[i].value);
     std::string_view text =
         fields[i].length < 0 ? std::string_view(value) : std::string_view(value, fields[i].length);
+    RunHold(text);
     if (text.find(kAwaitFingerLine) == std::string_view::npos) continue;
     std::lock_guard lock(g_waitsLock);
     ++g_waits;
@@ -72,6 +87,12 @@ int FingerWaits() {
 void AwaitFingerWait(int seen) {
   std::unique_lock lock(g_waitsLock);
   g_waitsChanged.wait(lock, [seen] { return g_waits > seen; });
+}
+
+void HoldOnLogLine(const std::string& part, std::function<void()> hold) {
+  std::lock_guard lock(g_holdLock);
+  g_holdPart = part;
+  g_hold = std::move(hold);
 }
 
 VirtualReader::VirtualReader(const std::string& socketPath)

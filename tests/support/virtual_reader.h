@@ -8,6 +8,7 @@
 #define VELMORA_TESTS_SUPPORT_VIRTUAL_READER_H_
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,13 @@ int FingerWaits();
 
 // Blocks until FingerWaits() is greater than `seen`, without a deadline.
 void AwaitFingerWait(int seen);
+
+// What libfprint logs (debug) when a driver has closed its device, before the close completes.
+constexpr const char* kCloseReportedLine = "Device reported close completion";
+
+// From now on, runs `hold` on whichever thread logs a line that holds `part`, before that thread
+// goes on: a test's way to stop a call of libfprint at a known point. An empty `hold` ends it.
+void HoldOnLogLine(const std::string& part, std::function<void()> hold);
 
 class VirtualReader {
  public:

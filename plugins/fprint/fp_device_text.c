@@ -1,0 +1,13 @@
+/* The reader's printed texts (fp_device_text.h). */
+#include "fp_device_text.h"
+
+const char* FprintDeviceName(FpDevice* device) {
+  const char* name = fp_device_get_name(device);
+  return name != NULL ? name : "the reader";
+}
+
+char* FprintDeviceLabel(FpDevice* device) {
+  const char* driver = fp_device_get_driver(device);
+  const char* id = fp_device_get_device_id(device);
+  return g_strdup_printf("%s/%s", driver != NULL ? driver : "", id != NULL ? id : "");
+}
