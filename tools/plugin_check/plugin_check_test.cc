@@ -120,7 +120,7 @@ TEST_F(PluginCheckTest, EachBrokenRuleFailsItsOwnCheck) {
       {FPXBROKEN_FREE_NULL_CRASH_SO, "", "free-null",
        "fail: killed by signal 11 (Segmentation fault) during FpxFree(NULL)"},
       {FPXBROKEN_DEAF_CAPTURE_SO, "--no-capture", "disconnect-during-capture",
-       "fail: the capture still runs 2 s after FpxDisconnect from another thread (which returned 0): "
+       "fail: the capture still runs 100 ms after FpxDisconnect from another thread (which returned 0): "
        "closing the window does not end it"},
       {FPXBROKEN_OPEN_SAMPLE_SO, "", "capture-sequence",
        "fail: no NUL byte within the sample's first 256 bytes, and SampleSize is 64: the program reads 255 "
