@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <stdint.h>
 #include <stdio.h>
 #include <string.h>
 #include <sys/prctl.h>
@@ -13,17 +12,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 #include <mutex>
+
+#include "tools/plugin_check/child_report.h"
+#include "tools/plugin_check/descendants.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr char kStep = 'S';
-constexpr char kVerdict = 'V';
-constexpr size_t kHeader = 1 + sizeof(uint32_t);
 constexpr int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGTRAP, SIGSYS};
 
 bool WriteAll(int fd, const char* data, size_t size) {
@@ -77,107 +77,15 @@ CheckVerdict Failed(const std::string& detail) {
   return verdict;
 }
 
-// The parent's side: the messages read so far and what they said.
-struct ChildWatch {
-  std::string buffer;
-  std::string lastStep;
-  bool haveVerdict = false;
-  CheckVerdict verdict;
-
-  // Takes the complete messages out of the buffer; true when there was one.
-  bool TakeMessages() {
-    bool any = false;
-    while (buffer.size() >= kHeader) {
-      uint32_t length;
-      memcpy(&length, buffer.data() + 1, sizeof length);
-      if (buffer.size() < kHeader + length) break;
-      std::string payload = buffer.substr(kHeader, length);
-      if (buffer[0] == kStep) lastStep = payload;
-      if (buffer[0] == kVerdict && payload.size() >= 2) {
-        haveVerdict = true;
-        verdict.result = static_cast<CheckResult>(payload[0] - '0');
-        verdict.unopenable = payload[1] == '1';
-        verdict.detail = payload.substr(2);
-      }
-      buffer.erase(0, kHeader + length);
-      any = true;
-    }
-    return any;
-  }
-
-  // Reads what the pipe holds now; false at its end.
-  bool Read(int fd) {
-    char chunk[4096];
-    for (;;) {
-      ssize_t n = read(fd, chunk, sizeof chunk);
-      if (n > 0) {
-        buffer.append(chunk, static_cast<size_t>(n));
-        continue;
-      }
-      if (n < 0 && errno == EINTR) continue;
-      return n < 0 && errno == EAGAIN;
-    }
-  }
-
-  std::string During() const { return lastStep.empty() ? "" : " during " + lastStep; }
-};
-
-// Waits for messages until the child has ended, or has been silent for `timeoutSeconds`.
-// True when it ended by itself.
-bool Watch(int pipeFd, int pidFd, int timeoutSeconds, ChildWatch& watch) {
-  Clock::time_point deadline = Clock::now() + std::chrono::seconds(timeoutSeconds);
-  bool pipeOpen = true;
-  for (;;) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    if (left <= 0) return false;
-    pollfd fds[2] = {{pipeOpen ? pipeFd : -1, POLLIN, 0}, {pidFd, POLLIN, 0}};
-    int ready = poll(fds, 2, static_cast<int>(left));
-    if (ready < 0 && errno != EINTR) {
-      perror("poll");
-      return false;
-    }
-    if (ready <= 0) continue;
-    if (fds[0].revents != 0) {
-      pipeOpen = watch.Read(pipeFd);
-      if (watch.TakeMessages()) deadline = Clock::now() + std::chrono::seconds(timeoutSeconds);
-    }
-    // Without a process descriptor the end of the pipe stands for the end of the child.
-    if (fds[1].revents != 0 || (pidFd < 0 && !pipeOpen)) return true;
-  }
+// The call's error, on standard error and in *error; -1.
+pid_t SystemError(const char* call, std::string* error) {
+  *error = std::string(call) + ": " + strerror(errno);
+  fprintf(stderr, "%s\n", error->c_str());
+  return -1;
 }
 
-std::string SignalText(int signal) {
-  const char* name = strsignal(signal);
-  return "killed by signal " + std::to_string(signal) + " (" + (name != nullptr ? name : "?") + ")";
-}
-
-}  // namespace
-
-void CheckChannel::Send(char kind, const std::string& payload) const {
-  // Several threads of a check may report; a message goes out whole.
-  static std::mutex sending;
-  std::string message(1, kind);
-  uint32_t length = static_cast<uint32_t>(payload.size());
-  message.append(reinterpret_cast<const char*>(&length), sizeof length).append(payload);
-  std::lock_guard lock(sending);
-  WriteAll(m_Fd, message.data(), message.size());
-}
-
-void CheckChannel::Step(const std::string& what) const { Send(kStep, what); }
-
-void CheckChannel::Verdict(const CheckVerdict& verdict) const {
-  std::string payload(1, static_cast<char>('0' + static_cast<int>(verdict.result)));
-  payload += verdict.unopenable ? '1' : '0';
-  Send(kVerdict, payload + verdict.detail);
-}
-
-CheckVerdict RunCheckInChild(const std::function<CheckVerdict(const CheckChannel&)>& body,
-                             int timeoutSeconds) {
-  int ends[2];
-  if (pipe2(ends, O_CLOEXEC) != 0) {
-    perror("pipe2");
-    return Failed(std::string("pipe2: ") + strerror(errno));
-  }
+// Forks the child that runs `body` and writes into ends[1]; its id, or -1 with errno.
+pid_t ForkChild(const std::function<CheckVerdict(const CheckChannel&)>& body, const int ends[2]) {
   fflush(nullptr);  // nothing buffered may be written twice
   pid_t parent = getpid();
   pid_t pid = fork();
@@ -186,36 +94,125 @@ CheckVerdict RunCheckInChild(const std::function<CheckVerdict(const CheckChannel
     PrepareChild(parent);
     RunChild(body, ends[1]);
   }
+  return pid;
+}
+
+// Starts the child that runs `body`: its id, with the parent's end of its pipe in *pipeFd; -1,
+// with the error on standard error and in *error, when it cannot be started.
+pid_t StartChild(const std::function<CheckVerdict(const CheckChannel&)>& body, int* pipeFd,
+                 std::string* error) {
+  int ends[2];
+  if (pipe2(ends, O_CLOEXEC) != 0) return SystemError("pipe2", error);
+  pid_t pid = ForkChild(body, ends);
   int forkError = errno;
   close(ends[1]);
   if (pid < 0) {
     close(ends[0]);
-    fprintf(stderr, "fork: %s\n", strerror(forkError));
-    return Failed(std::string("fork: ") + strerror(forkError));
+    errno = forkError;
+    return SystemError("fork", error);
   }
   setpgid(pid, pid);  // also here, so that the group exists before it may have to be killed
   fcntl(ends[0], F_SETFL, O_NONBLOCK);
-  // A descriptor that becomes readable when the child ends, however it ends.
-  int pidFd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+  *pipeFd = ends[0];
+  return pid;
+}
 
-  ChildWatch watch;
-  bool ended = Watch(ends[0], pidFd, timeoutSeconds, watch);
-  if (ended) {
-    watch.Read(ends[0]);  // what the child wrote just before it ended
-    watch.TakeMessages();
+// Reads one chunk of what the pipe holds into `report`; read's result (0 at the pipe's end,
+// -1 with EAGAIN when it holds nothing now). *messages: how many messages the chunk completed.
+ssize_t ReadChunk(int fd, ChildReport& report, size_t* messages) {
+  char chunk[16 * 1024];
+  ssize_t n;
+  while ((n = read(fd, chunk, sizeof chunk)) < 0 && errno == EINTR) {
   }
-  // The child is not reaped yet, so its id still names its group: whatever it left running goes.
+  *messages = n > 0 ? report.Take(chunk, static_cast<size_t>(n)) : 0;
+  return n;
+}
+
+int MillisecondsUntil(Clock::time_point deadline) {
+  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  return static_cast<int>(std::max<decltype(left)>(left, 0));
+}
+
+// Waits for messages until the child has ended, the pipe is refused, or the child has been
+// silent for `timeoutSeconds`. False in the last case. The time limit is looked at between
+// chunks, so that a child that never stops writing cannot hold the parent.
+bool Watch(int pipeFd, int pidFd, int timeoutSeconds, ChildReport& report) {
+  const std::chrono::seconds limit(timeoutSeconds);
+  Clock::time_point deadline = Clock::now() + limit;
+  bool pipeOpen = true;
+  while (report.Refusal().empty()) {
+    int left = MillisecondsUntil(deadline);
+    if (left == 0) return false;
+    pollfd fds[2] = {{pipeOpen ? pipeFd : -1, POLLIN, 0}, {pidFd, POLLIN, 0}};
+    int ready = poll(fds, 2, left);
+    if (ready < 0 && errno != EINTR) {
+      perror("poll");
+      return false;
+    }
+    if (ready <= 0) continue;
+    if (fds[0].revents != 0) {
+      size_t messages = 0;
+      ssize_t n = ReadChunk(pipeFd, report, &messages);
+      pipeOpen = n > 0 || (n < 0 && errno == EAGAIN);
+      if (messages > 0) deadline = Clock::now() + limit;
+    }
+    // Without a process descriptor the end of the pipe stands for the end of the child.
+    if (fds[1].revents != 0 || (pidFd < 0 && !pipeOpen)) return true;
+  }
+  return true;
+}
+
+// Kills the child with its group and every process that it started, and reaps them all; the
+// child's status. The child is not reaped before its group is killed, so its id still names it.
+int EndChild(pid_t pid) {
   kill(-pid, SIGKILL);
   kill(pid, SIGKILL);
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
-  close(ends[0]);
-  if (pidFd >= 0) close(pidFd);
+  KillDescendants();
+  return status;
+}
 
-  if (watch.haveVerdict) return watch.verdict;
-  if (!ended) return Failed("no answer in " + std::to_string(timeoutSeconds) + " s" + watch.During());
-  if (WIFSIGNALED(status)) return Failed(SignalText(WTERMSIG(status)) + watch.During());
-  return Failed("ended with status " + std::to_string(WEXITSTATUS(status)) + " without a verdict" +
-                watch.During());
+// Watches the child, ends it and everything it started, and reads what it sent before its end.
+ChildEnd WatchChild(pid_t pid, int pipeFd, int timeoutSeconds, ChildReport& report) {
+  // A descriptor that becomes readable when the child ends, however it ends.
+  int pidFd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+  ChildEnd end;
+  end.timeoutSeconds = timeoutSeconds;
+  end.timedOut = !Watch(pipeFd, pidFd, timeoutSeconds, report);
+  end.status = EndChild(pid);
+  if (pidFd >= 0) close(pidFd);
+  // Nothing that could write into the pipe is left, so this reads to its end.
+  size_t messages = 0;
+  if (!end.timedOut)
+    while (report.Refusal().empty() && ReadChunk(pipeFd, report, &messages) > 0) {
+    }
+  return end;
+}
+
+}  // namespace
+
+void CheckChannel::Send(const std::string& message) const {
+  // Several threads of a check may report; a message goes out whole.
+  static std::mutex sending;
+  std::lock_guard lock(sending);
+  WriteAll(m_Fd, message.data(), message.size());
+}
+
+void CheckChannel::Step(const std::string& what) const { Send(StepMessage(what)); }
+
+void CheckChannel::Verdict(const CheckVerdict& verdict) const { Send(VerdictMessage(verdict)); }
+
+CheckVerdict RunCheckInChild(const std::function<CheckVerdict(const CheckChannel&)>& body,
+                             int timeoutSeconds) {
+  AdoptOrphans();
+  int pipeFd = -1;
+  std::string error;
+  pid_t pid = StartChild(body, &pipeFd, &error);
+  if (pid < 0) return Failed(error);
+  ChildReport report;
+  ChildEnd end = WatchChild(pid, pipeFd, timeoutSeconds, report);
+  close(pipeFd);
+  return JudgeChild(report, end);
 }

@@ -1,9 +1,10 @@
 // The forked child of a check: what comes back when the body answers, throws, crashes, ends early
-// or hangs, and that a hung child goes with everything it started.
+// or hangs, and that the child goes with everything it started.
 #include "tools/plugin_check/check_child.h"
 
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -48,31 +49,63 @@ TEST(RunCheckInChild, HandsOverTheVerdictOrWhatEndedTheChild) {
   EXPECT_EQ(ended.detail, "ended with status 3 without a verdict during leaving");
 }
 
-TEST(RunCheckInChild, KillsASilentChildWithItsProcessGroup) {
-  int started[2];
-  ASSERT_EQ(pipe(started), 0);
-  CheckVerdict hung = RunCheckInChild(
-      [&](const CheckChannel& channel) -> CheckVerdict {
-        pid_t helper = fork();
-        if (helper == 0)
-          for (;;) pause();
-        if (write(started[1], &helper, sizeof helper) != sizeof helper) _exit(1);
-        channel.Step("waiting for nothing");
-        for (;;) pause();
-      },
-      5);
-  EXPECT_EQ(hung.detail, "no answer in 5 s during waiting for nothing");
+// Gone, or ends within a minute; it is no child of the test, so its end shows through a process
+// descriptor.
+bool Ends(pid_t process) {
+  int end = static_cast<int>(syscall(SYS_pidfd_open, process, 0));
+  if (end < 0) return true;
+  pollfd ended = {end, POLLIN, 0};
+  bool ends = poll(&ended, 1, 60 * 1000) == 1;
+  close(end);
+  return ends;
+}
 
-  close(started[1]);  // a child that never wrote leaves the read at the end of the pipe
-  pid_t helper = 0;
-  ASSERT_EQ(read(started[0], &helper, sizeof helper), static_cast<ssize_t>(sizeof helper));
-  close(started[0]);
-  // The helper is no child of the test: its end shows through a process descriptor (or it is gone).
-  int helperEnd = static_cast<int>(syscall(SYS_pidfd_open, helper, 0));
-  if (helperEnd >= 0) {
-    pollfd end = {helperEnd, POLLIN, 0};
-    EXPECT_EQ(poll(&end, 1, 60 * 1000), 1) << "the helper still runs";
-    close(helperEnd);
+// In a child of the check: a helper in the check's process group or in a session of its own,
+// waiting for ever; its id goes to `started` once it is there.
+void StartHelper(bool ownSession, int started) {
+  int ready[2];
+  if (pipe(ready) != 0) _exit(1);
+  pid_t helper = fork();
+  if (helper == 0) {
+    if (ownSession) setsid();
+    if (write(ready[1], "r", 1) != 1) _exit(1);
+    for (;;) pause();
+  }
+  char byte;
+  if (read(ready[0], &byte, 1) != 1 || write(started, &helper, sizeof helper) != sizeof helper) _exit(1);
+}
+
+// Whatever the child started ends with it, in the child's process group or outside it, when the
+// child hangs and when it answers.
+TEST(RunCheckInChild, EndsEveryProcessThatTheChildStarted) {
+  struct Case {
+    bool ownSession;
+    bool hangs;
+    const char* detail;
+  };
+  const Case kCases[] = {
+      {false, true, "no answer in 5 s during waiting for nothing"},
+      {true, false, "answered"},
+  };
+  for (const Case& c : kCases) {
+    int started[2];
+    ASSERT_EQ(pipe(started), 0);
+    CheckVerdict verdict = RunCheckInChild(
+        [&](const CheckChannel& channel) {
+          StartHelper(c.ownSession, started[1]);
+          channel.Step("waiting for nothing");
+          while (c.hangs) pause();
+          return Found(CheckResult::kPass, "answered");
+        },
+        5);
+    EXPECT_EQ(verdict.detail, c.detail);
+    close(started[1]);  // a child that never wrote leaves the read at the end of the pipe
+    pid_t helper = 0;
+    ASSERT_EQ(read(started[0], &helper, sizeof helper), static_cast<ssize_t>(sizeof helper));
+    close(started[0]);
+    bool ends = Ends(helper);
+    if (!ends) kill(helper, SIGKILL);
+    EXPECT_TRUE(ends) << "the helper still runs; in a session of its own: " << c.ownSession;
   }
 }
 

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "tools/plugin_check/check_child.h"
+#include "tools/plugin_check/child_report.h"
 #include "tools/plugin_check/plugin_checks.h"
 
 namespace {
@@ -41,6 +42,17 @@ std::string SkipReason(const PlannedCheck& check, const CheckOptions& options,
   return "";
 }
 
+// Only the first check loads the library afresh, so only its child can find it unopenable; a
+// later one that says so repeats what the plug-in wrote into its pipe.
+CheckVerdict Believed(const CheckVerdict& verdict, const PlannedCheck& check) {
+  if (!verdict.unopenable || &check == &kPlan[0]) return verdict;
+  CheckVerdict forged;
+  forged.Add(CheckResult::kFail,
+             ForgedText(std::string("a verdict that the library cannot be opened, which only ") +
+                        kPlan[0].id + " gives"));
+  return forged;
+}
+
 }  // namespace
 
 bool RunPluginChecks(const CheckOptions& options, std::vector<CheckReport>* reports,
@@ -52,11 +64,12 @@ bool RunPluginChecks(const CheckOptions& options, std::vector<CheckReport>* repo
     if (!skip.empty()) {
       verdict.Add(CheckResult::kSkip, skip);
     } else {
-      verdict = RunCheckInChild(
-          [&check, &options](const CheckChannel& channel) {
-            return check.body(CheckContext{options, channel});
-          },
-          options.timeoutSeconds);
+      verdict = Believed(RunCheckInChild(
+                             [&check, &options](const CheckChannel& channel) {
+                               return check.body(CheckContext{options, channel});
+                             },
+                             options.timeoutSeconds),
+                         check);
     }
     if (verdict.unopenable) {
       *unopenable = verdict.detail;

@@ -1,7 +1,13 @@
 // velmora-plugin-check as a reader maker runs it: the built binary over real plug-in libraries,
 // the simulator and test plug-ins that break one rule each.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 
@@ -114,9 +120,8 @@ TEST_F(PluginCheckTest, EachBrokenRuleFailsItsOwnCheck) {
       {FPXBROKEN_FREE_NULL_CRASH_SO, "", "free-null",
        "fail: killed by signal 11 (Segmentation fault) during FpxFree(NULL)"},
       {FPXBROKEN_DEAF_CAPTURE_SO, "--no-capture", "disconnect-during-capture",
-       "fail: the capture still runs 2 s after FpxDisconnect from another thread (which returned 0): closing "
-       "the "
-       "window does not end it"},
+       "fail: the capture still runs 100 ms after FpxDisconnect from another thread (which returned 0): "
+       "closing the window does not end it"},
       {FPXBROKEN_OPEN_SAMPLE_SO, "", "capture-sequence",
        "fail: no NUL byte within the sample's first 256 bytes, and SampleSize is 64: the program reads 255 "
        "bytes, past "
@@ -130,6 +135,78 @@ TEST_F(PluginCheckTest, EachBrokenRuleFailsItsOwnCheck) {
     EXPECT_EQ(checked.With("fail"), std::set<std::string>{c.failing}) << c.library;
     EXPECT_EQ(checked.Detail(c.failing).rfind(c.detail, 0), 0u) << checked.Detail(c.failing);
   }
+}
+
+// enum-units fails a list that the program's discovery cannot use, and hands it back to FpxFree
+// all the same, as the discovery does.
+TEST_F(PluginCheckTest, EnumUnitsHandsBackTheListsItRejects) {
+  struct Case {
+    const char* library;
+    const char* detail;
+    const char* handedBack;
+  };
+  const Case kCases[] = {
+      {FPXTEST_NULL_IDS_SO, "fail: FpxEnumUnits reported 2 units but no list", "nullids FpxFree null"},
+      {FPXTEST_TOO_MANY_SO, "fail: FpxEnumUnits reported 65537 units, more than 65536",
+       "toomany FpxFree ids"},
+  };
+  for (const Case& c : kCases) {
+    ScopedTempDir dir;
+    ScopedEnv trace("VELMORA_TP_TRACE", dir.Path("trace").c_str());
+    Checked checked = Check(c.library);
+    EXPECT_EQ(checked.With("fail"), std::set<std::string>{"enum-units"}) << c.library;
+    EXPECT_EQ(checked.Detail("enum-units").rfind(c.detail, 0), 0u) << checked.Detail("enum-units");
+    Lines calls = ReadLines(dir.Path("trace"));
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), c.handedBack), 1) << c.library;
+  }
+}
+
+// The plug-in runs in the check's child and inherits the pipe on which the child reports: what it
+// writes there fails the check it ran in, and the checker keeps its own bounds.
+TEST_F(PluginCheckTest, WhatAPluginForgesOnTheChildsPipeFailsTheCheck) {
+  struct Case {
+    const char* library;
+    const char* detail;
+  };
+  const Case kCases[] = {
+      {FPXFORGING_RESULT_79_SO,
+       "fail: the check's pipe carried a verdict with the result byte 79: the plug-in writes to a "
+       "descriptor that is not its own during FpxFree(NULL)"},
+      {FPXFORGING_PASS_CRASH_SO, "fail: killed by signal 11 (Segmentation fault) during FpxFree(NULL)"},
+      {FPXFORGING_UNOPENABLE_SO,
+       "fail: the check's pipe carried a verdict that the library cannot be opened, which only "
+       "entry-points gives: the plug-in writes to a descriptor that is not its own"},
+      {FPXFORGING_FLOOD_SO,
+       "fail: the check's pipe carried more than 64 MiB: the plug-in writes to a descriptor that is "
+       "not its own during flood"},
+      {FPXFORGING_FLOOD_LONG_SO,
+       "fail: the check's pipe carried a message of 4294967280 bytes, more than 65536: the plug-in writes "
+       "to a descriptor that is not its own during FpxFree(NULL)"},
+  };
+  for (const Case& c : kCases) {
+    Checked checked = Check(c.library);
+    EXPECT_EQ(checked.status, 1) << c.library;
+    EXPECT_EQ(checked.With("fail"), std::set<std::string>{"free-null"}) << c.library;
+    EXPECT_EQ(checked.Detail("free-null"), c.detail);
+  }
+  rusage children = {};
+  getrusage(RUSAGE_CHILDREN, &children);
+  EXPECT_LT(children.ru_maxrss, 256 * 1024) << "KiB, the checker's peak (or a child's), flooded";
+}
+
+TEST_F(PluginCheckTest, AProcessThatAPluginStartsInASessionOfItsOwnEndsWithTheChecker) {
+  ScopedTempDir dir;
+  ScopedEnv lock("VELMORA_TF_LOCK", dir.Path("lock").c_str());
+  EXPECT_EQ(Check(FPXFORGING_SESSION_SO).status, 0);
+  Lines written = ReadLines(dir.Path("lock"));
+  ASSERT_EQ(written.size(), 1u) << "the plug-in's process wrote no id";
+  pid_t lingering = std::stoi(written[0]);
+  int fd = open(dir.Path("lock").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  bool released = flock(fd, LOCK_EX | LOCK_NB) == 0;
+  close(fd);
+  if (!released) kill(lingering, SIGKILL);  // it holds the lock: it is the plug-in's process
+  EXPECT_TRUE(released) << "process " << lingering << " still holds the lock";
 }
 
 TEST_F(PluginCheckTest, APluginThatKeepsEveryRulePassesAll) {

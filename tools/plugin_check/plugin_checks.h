@@ -37,7 +37,7 @@ CheckVerdict CheckGetInfoUnknownId(const CheckContext& context);
 // the sample as the program copies it into the parent's record.
 CheckVerdict CheckCaptureSequence(const CheckContext& context);
 
-// disconnect-during-capture: Disconnect from a second thread ends a running capture within 2 s.
+// disconnect-during-capture: Disconnect from a second thread ends a running capture within 100 ms.
 CheckVerdict CheckDisconnectDuringCapture(const CheckContext& context);
 
 // capture-after-disconnect: a capture that starts after a Disconnect returns non-zero at once.

@@ -80,6 +80,12 @@ uint32_t UnlistedId(const std::vector<uint32_t>& ids) {
   return id;
 }
 
+// The id list back to FpxFree, as the discovery hands it back after every successful FpxEnumUnits.
+void HandBackIds(PluginParams& plugin, uint32_t* raw, const CheckContext& context) {
+  context.channel.Step(raw != nullptr ? "FpxFree(id list)" : "FpxFree(NULL), the id list of no unit");
+  plugin.FpxFree(raw);
+}
+
 }  // namespace
 
 CheckVerdict CheckEnumUnits(const CheckContext& context) {
@@ -94,14 +100,14 @@ CheckVerdict CheckEnumUnits(const CheckContext& context) {
                                         " (expected 0): the program skips the plug-in");
     return verdict;
   }
-  if (count > kMaxUnits) {
+  if (count > kMaxUnits)
     verdict.Add(CheckResult::kFail, "FpxEnumUnits reported " + std::to_string(count) + " units, more than " +
                                         std::to_string(kMaxUnits) + ": taken as a broken count");
-    return verdict;
-  }
-  if (count > 0 && raw == nullptr) {
+  if (count > 0 && raw == nullptr)
     verdict.Add(CheckResult::kFail, "FpxEnumUnits reported " + std::to_string(count) +
                                         " units but no list: the program makes no unit of them");
+  if (verdict.result == CheckResult::kFail) {
+    HandBackIds(*plugin, raw, context);
     return verdict;
   }
   context.channel.Step("reading the id list of FpxEnumUnits");
@@ -114,8 +120,7 @@ CheckVerdict CheckEnumUnits(const CheckContext& context) {
   if (count == 0)
     verdict.Add(CheckResult::kWarn,
                 "no unit listed: the program unloads the plug-in again, and no unit can be checked");
-  context.channel.Step(raw != nullptr ? "FpxFree(id list)" : "FpxFree(NULL), the id list of no unit");
-  plugin->FpxFree(raw);
+  HandBackIds(*plugin, raw, context);
   verdict.Add(CheckResult::kPass,
               std::to_string(count) + (count == 1 ? " unit: " : " units: ") + IdList(ids.data(), ids.size()));
   return verdict;
