@@ -15,10 +15,13 @@ constexpr int kMeasuredCycles = 20;
 constexpr long long kHeapWarnBytes = 4 * 1024;
 constexpr long long kHeapFailBytes = 64 * 1024;
 
-// One cycle as the worker runs it; true when the capture succeeded.
-bool Cycle(BioUnit& unit, const std::string& name, const CheckContext& context) {
+// One cycle as the worker runs it; true when the capture succeeded. With `usage`, the process is
+// measured right after the connect: a plug-in may finish a disconnect's close in the background,
+// and its next connect waits for that, so every measurement finds the plug-in in the same state.
+bool Cycle(BioUnit& unit, const std::string& name, const CheckContext& context, ProcessUsage* usage) {
   context.channel.Step(name + ": FpxConnect");
   unit.Connect(0, 0, 0);
+  if (usage != nullptr) *usage = MeasureProcessUsage();
   unsigned char* sample = nullptr;
   int32_t sampleSize = 0;
   int32_t scratch = 0;
@@ -56,18 +59,20 @@ CheckVerdict CheckCycles(const CheckContext& context) {
   if (found.unit == nullptr) return verdict;
   int failed = 0;
   ProcessUsage before;
-  for (int i = 0; i < kWarmUpCycles + kMeasuredCycles; ++i) {
-    if (i == kWarmUpCycles) before = MeasureProcessUsage();
+  ProcessUsage after;
+  // The last cycle only ends the measured ones: kMeasuredCycles lie between the two measurements.
+  constexpr int kCycles = kWarmUpCycles + kMeasuredCycles + 1;
+  for (int i = 0; i < kCycles; ++i) {
     std::string name = i < kWarmUpCycles ? "warm-up cycle " + std::to_string(i + 1)
                                          : "cycle " + std::to_string(i - kWarmUpCycles + 1);
-    if (!Cycle(*found.unit, name, context)) ++failed;
+    ProcessUsage* usage = i == kWarmUpCycles ? &before : i == kCycles - 1 ? &after : nullptr;
+    if (!Cycle(*found.unit, name, context, usage)) ++failed;
   }
-  ProcessUsage after = MeasureProcessUsage();
   JudgeDescriptors(before.descriptors, after.descriptors, verdict);
   JudgeHeap(before.heapBytes, after.heapBytes, verdict);
   if (failed > 0)
-    verdict.Add(CheckResult::kWarn, std::to_string(failed) + " of " +
-                                        std::to_string(kWarmUpCycles + kMeasuredCycles) + " captures failed");
+    verdict.Add(CheckResult::kWarn,
+                std::to_string(failed) + " of " + std::to_string(kCycles) + " captures failed");
   verdict.Add(CheckResult::kPass, "over " + std::to_string(kMeasuredCycles) + " cycles: open descriptors " +
                                       std::to_string(before.descriptors) + " -> " +
                                       std::to_string(after.descriptors) + ", heap in use " +
