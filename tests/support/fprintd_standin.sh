@@ -90,8 +90,9 @@ standin_enroll() {
   standin_client enroll "$1" "$2" "$READER"
 }
 
+# A capture that never reaches the reader would leave this waiting: a minute is the bound.
 standin_press() {
-  standin_client press "$READER" "$@"
+  timeout 60 "$STANDIN_PYTHON" "$STANDIN_CLIENT" press "$READER" "$@"
 }
 
 standin_end() {
