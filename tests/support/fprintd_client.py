@@ -7,6 +7,8 @@ Runs on the system bus that DBUS_SYSTEM_BUS_ADDRESS names (the stand-in's, fprin
                                                 virtual reader's print PRINT, releases it
   fprintd_client.py press SOCKET COMMAND...     once the first reader waits for a finger, sends
                                                 each COMMAND ("SCAN <print>", "RETRY <n>", ...)
+  fprintd_client.py feed SOCKET PRINT           prints "feeding", then sends "SCAN PRINT" for each
+                                                verification that fprintd starts; runs until killed
   fprintd_client.py hold                        claims the first reader, prints "claimed", and
                                                 releases it when standard input ends
   fprintd_client.py claim                       claims and releases the first reader at once
@@ -80,20 +82,40 @@ def finger_needed(device):
     return reply.unpack()[0]
 
 
+class FingerWatch:
+    """The reader's finger-needed property, followed through its change signals."""
+
+    def __init__(self, device):
+        self.device = device
+        self.changed = False
+        BUS.signal_subscribe(NAME, "org.freedesktop.DBus.Properties", "PropertiesChanged", device,
+                             None, 0, self.on_changed)
+
+    def on_changed(self, *_args):
+        self.changed = True
+
+    def wait_for(self, needed):
+        while finger_needed(self.device) != needed:
+            self.changed = False
+            wait_until(lambda: self.changed)
+
+
 def press(reader, commands):
-    device = first_device()
-    changed = {"seen": False}
-
-    def on_changed(*_args):
-        changed["seen"] = True
-
-    BUS.signal_subscribe(NAME, "org.freedesktop.DBus.Properties", "PropertiesChanged", device,
-                         None, 0, on_changed)
-    while not finger_needed(device):
-        changed["seen"] = False
-        wait_until(lambda: changed["seen"])
+    FingerWatch(first_device()).wait_for(True)
     for command in commands:
         send(reader, command)
+
+
+def feed(reader, print_id):
+    """The reader queues what it is sent, so the print may go out as soon as fprintd announces the
+    verification's finger (a signal for each VerifyStart, which property changes are not)."""
+    def on_selected(*_args):
+        send(reader, "SCAN " + print_id)
+
+    BUS.signal_subscribe(NAME, DEVICE, "VerifyFingerSelected", None, None, 0, on_selected)
+    first_device()  # a round trip: the subscription is in place once the reply is here
+    print("feeding", flush=True)
+    wait_until(lambda: False)
 
 
 def hold():
@@ -123,6 +145,7 @@ def vanished():
 
 def main(argv):
     commands = {"enroll": lambda: enroll(*argv[2:5]), "press": lambda: press(argv[2], argv[3:]),
+                "feed": lambda: feed(argv[2], argv[3]),
                 "hold": hold, "claim": claim, "vanished": vanished}
     try:
         commands[argv[1]]()
