@@ -9,7 +9,7 @@ standin_private "$@"
 : "${VELMORA_PLUGIN_CHECK:?}" "${VELMORA_FPRINTD_SO:?}"
 tmp=$(mktemp -d /tmp/velmora-fprintd-check.XXXXXX)
 feeder_PID=
-trap '[ -n "$feeder_PID" ] && kill "$feeder_PID"; standin_end; rm -rf "$tmp"' EXIT
+trap '[ -n "${feeder_PID:-}" ] && kill "$feeder_PID"; standin_end; rm -rf "$tmp"' EXIT
 failures=0
 fail() {
   echo "FAIL: $*" >&2
