@@ -40,9 +40,10 @@ static void Release(FprintdUnit* unit) {
   unit->m_Claimed = FALSE;
   GDBusConnection* bus = FprintdBus(NULL);
   if (bus == NULL) return;
-  g_autoptr(GVariant) reply =
+  GVariant* reply =
       g_dbus_connection_call_sync(bus, FPRINTD_NAME, unit->m_Path, FPRINTD_DEVICE_INTERFACE, "Release", NULL,
                                   NULL, G_DBUS_CALL_FLAGS_NONE, FPRINTD_CALL_TIMEOUT_MS, NULL, NULL);
+  if (reply != NULL) g_variant_unref(reply);
 }
 
 /* Ends the calling thread's operation: pops the unit's context and gives up the claim, but first

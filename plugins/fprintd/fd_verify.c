@@ -69,9 +69,10 @@ static void WaitEnd(FprintdUnit* unit, GCancellable* cancellable) {
 }
 
 static void Stop(FprintdUnit* unit, GDBusConnection* bus) {
-  g_autoptr(GVariant) reply =
+  GVariant* reply =
       g_dbus_connection_call_sync(bus, FPRINTD_NAME, unit->m_Path, FPRINTD_DEVICE_INTERFACE, "VerifyStop",
                                   NULL, NULL, G_DBUS_CALL_FLAGS_NONE, FPRINTD_CALL_TIMEOUT_MS, NULL, NULL);
+  if (reply != NULL) g_variant_unref(reply);
 }
 
 FprintdOutcome FprintdVerify(FprintdUnit* unit, GCancellable* cancellable) {
