@@ -69,6 +69,14 @@ expect_eq "host status" 0 "$STATUS"
 expect_lines "Capturing..." "Capture succeeded"
 expect_plugin_line "velmora fprintd: the swipe was too short, present the finger again"
 
+begin_case "a reader error fails the capture"
+start_verifying
+# 0: libfprint's general device error, which fprintd reports as verify-unknown-error.
+standin_press "ERROR 0"
+wait_host
+expect_failed_capture
+expect_plugin_line "the reader reported an error on "
+
 begin_case "a reader that another client holds: in use, with the likely holders"
 coproc holder { standin_client hold; }
 read -r -t 60 claimed <&"${holder[0]}" || claimed=
