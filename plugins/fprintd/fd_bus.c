@@ -27,18 +27,31 @@ static void CallDone(GObject* source, GAsyncResult* result, gpointer slot) {
   *(GAsyncResult**)slot = g_object_ref(result);
 }
 
-GVariant* FprintdCallOn(GMainContext* context, const char* path, const char* interface, const char* method,
-                        GVariant* args, GCancellable* cancellable, GError** error) {
+/* The call of FprintdCallOn with a timeout of its own. */
+static GVariant* CallWaited(GMainContext* context, const char* path, const char* interface,
+                            const char* method, GVariant* args, int timeoutMs, GCancellable* cancellable,
+                            GError** error) {
   GDBusConnection* bus = FprintdBus(error);
   if (bus == NULL) {
     if (args != NULL) g_variant_unref(g_variant_ref_sink(args));
     return NULL;
   }
   g_autoptr(GAsyncResult) result = NULL;
-  g_dbus_connection_call(bus, FPRINTD_NAME, path, interface, method, args, NULL, G_DBUS_CALL_FLAGS_NONE, -1,
-                         cancellable, CallDone, &result);
+  g_dbus_connection_call(bus, FPRINTD_NAME, path, interface, method, args, NULL, G_DBUS_CALL_FLAGS_NONE,
+                         timeoutMs, cancellable, CallDone, &result);
   while (result == NULL) g_main_context_iteration(context, TRUE);
   return g_dbus_connection_call_finish(bus, result, error);
+}
+
+GVariant* FprintdCallOn(GMainContext* context, const char* path, const char* interface, const char* method,
+                        GVariant* args, GCancellable* cancellable, GError** error) {
+  return CallWaited(context, path, interface, method, args, -1, cancellable, error);
+}
+
+void FprintdCallQuietly(GMainContext* context, const char* path, const char* method) {
+  GVariant* reply =
+      CallWaited(context, path, FPRINTD_DEVICE_INTERFACE, method, NULL, FPRINTD_CALL_TIMEOUT_MS, NULL, NULL);
+  if (reply != NULL) g_variant_unref(reply);
 }
 
 char* FprintdErrorName(const GError* error) { return g_dbus_error_get_remote_error(error); }

@@ -18,7 +18,7 @@
 #define FPRINTD_MANAGER_INTERFACE "net.reactivated.Fprint.Manager"
 #define FPRINTD_DEVICE_INTERFACE "net.reactivated.Fprint.Device"
 
-/* How long a call that needs no person may take (Claim, VerifyStop, Release, properties). */
+/* How long a call that needs no person may take (VerifyStop, Release, the enumeration's calls). */
 #define FPRINTD_CALL_TIMEOUT_MS 5000
 
 /* The plug-in's system bus connection (borrowed, lives as long as the process), or NULL with
@@ -30,6 +30,11 @@ GDBusConnection* FprintdBus(GError** error);
  * reply (owned), or NULL with *error set. */
 GVariant* FprintdCallOn(GMainContext* context, const char* path, const char* interface, const char* method,
                         GVariant* args, GCancellable* cancellable, GError** error);
+
+/* Calls the device's `method` without arguments as FprintdCallOn does, with a timeout of
+ * FPRINTD_CALL_TIMEOUT_MS and no cancellable, and drops reply and error: a stop or a release on the
+ * way out, which nothing waits on. */
+void FprintdCallQuietly(GMainContext* context, const char* path, const char* method);
 
 /* The D-Bus error name of `error`, or NULL when it did not come from the bus (owned). */
 char* FprintdErrorName(const GError* error);

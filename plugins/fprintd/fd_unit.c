@@ -35,15 +35,11 @@ static GCancellable* Claim(FprintdUnit* unit, gboolean connecting) {
   return cancellable;
 }
 
-/* Gives the device back to fprintd. Quiet: after a cancelled claim it may not be ours. */
+/* Gives the device back to fprintd, on the unit's context (pushed). Quiet: after a cancelled claim
+ * it may not be ours. */
 static void Release(FprintdUnit* unit) {
   unit->m_Claimed = FALSE;
-  GDBusConnection* bus = FprintdBus(NULL);
-  if (bus == NULL) return;
-  GVariant* reply =
-      g_dbus_connection_call_sync(bus, FPRINTD_NAME, unit->m_Path, FPRINTD_DEVICE_INTERFACE, "Release", NULL,
-                                  NULL, G_DBUS_CALL_FLAGS_NONE, FPRINTD_CALL_TIMEOUT_MS, NULL, NULL);
-  if (reply != NULL) g_variant_unref(reply);
+  FprintdCallQuietly(unit->m_Context, unit->m_Path, "Release");
 }
 
 /* Ends the calling thread's operation: pops the unit's context and gives up the claim, but first
@@ -81,17 +77,25 @@ int FprintdUnitConnect(FprintdUnit* unit) {
   return result;
 }
 
-/* The sample of a match by the calling user, in unit->m_Sample; its length or -1. */
-static int MakeSample(FprintdUnit* unit) {
+static pthread_once_t g_UserOnce = PTHREAD_ONCE_INIT;
+static char* g_User; /* the login name of the process's user, or NULL; set once */
+
+static void FindUser(void) {
   struct passwd entry, *found = NULL;
   char buffer[4096];
-  if (getpwuid_r(geteuid(), &entry, buffer, sizeof buffer, &found) != 0 || found == NULL) {
+  if (getpwuid_r(geteuid(), &entry, buffer, sizeof buffer, &found) == 0 && found != NULL)
+    g_User = g_strdup(found->pw_name);
+}
+
+/* The sample of a match by the calling user, in unit->m_Sample; its length or -1. */
+static int MakeSample(FprintdUnit* unit) {
+  pthread_once(&g_UserOnce, FindUser);
+  if (g_User == NULL) {
     fprintf(stderr, "velmora fprintd: getpwuid_r: no login name for user %u\n", (unsigned)geteuid());
     return -1;
   }
-  int length = FprintdMakeSample(found->pw_name, unit->m_Path, unit->m_Sample);
-  if (length < 0)
-    fprintf(stderr, "velmora fprintd: the sample of %s would exceed 255 bytes\n", found->pw_name);
+  int length = FprintdMakeSample(g_User, unit->m_Path, unit->m_Sample);
+  if (length < 0) fprintf(stderr, "velmora fprintd: the sample of %s would exceed 255 bytes\n", g_User);
   return length;
 }
 

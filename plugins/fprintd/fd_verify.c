@@ -68,13 +68,6 @@ static void WaitEnd(FprintdUnit* unit, GCancellable* cancellable) {
     fprintf(stderr, "velmora fprintd: the fingerprint service fprintd went away during the verification\n");
 }
 
-static void Stop(FprintdUnit* unit, GDBusConnection* bus) {
-  GVariant* reply =
-      g_dbus_connection_call_sync(bus, FPRINTD_NAME, unit->m_Path, FPRINTD_DEVICE_INTERFACE, "VerifyStop",
-                                  NULL, NULL, G_DBUS_CALL_FLAGS_NONE, FPRINTD_CALL_TIMEOUT_MS, NULL, NULL);
-  if (reply != NULL) g_variant_unref(reply);
-}
-
 FprintdOutcome FprintdVerify(FprintdUnit* unit, GCancellable* cancellable) {
   GDBusConnection* bus = FprintdBus(NULL);
   if (bus == NULL) return kFprintdFailed;
@@ -85,6 +78,6 @@ FprintdOutcome FprintdVerify(FprintdUnit* unit, GCancellable* cancellable) {
   if (started) WaitEnd(unit, cancellable);
   g_dbus_connection_signal_unsubscribe(bus, ids[0]);
   g_dbus_connection_signal_unsubscribe(bus, ids[1]);
-  if (started && !unit->m_Verify.m_Vanished) Stop(unit, bus);
+  if (started && !unit->m_Verify.m_Vanished) FprintdCallQuietly(unit->m_Context, unit->m_Path, "VerifyStop");
   return unit->m_Verify.m_Ended ? unit->m_Verify.m_Outcome : kFprintdFailed;
 }
