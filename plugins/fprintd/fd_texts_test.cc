@@ -8,32 +8,32 @@
 
 namespace {
 
-TEST(FprintdTexts, StatusesEndOrContinueTheVerification) {
+TEST(FprintdTexts, OnlyAMatchGivesASampleAndOnlyRetriesKeepWaiting) {
   struct Case {
     const char* status;
     gboolean done;
     FprintdOutcome outcome;
-    const char* words;
   } cases[] = {
-      {"verify-match", TRUE, kFprintdMatch, "the finger matches an enrolled finger"},
-      {"verify-no-match", TRUE, kFprintdNoMatch, "the finger does not match any enrolled finger"},
-      {"verify-retry-scan", FALSE, kFprintdRetry, "the reader could not read the finger"},
-      {"verify-swipe-too-short", FALSE, kFprintdRetry, "the swipe was too short"},
-      {"verify-finger-not-centered", FALSE, kFprintdRetry, "the finger was not centred on the reader"},
-      {"verify-remove-and-retry", FALSE, kFprintdRetry, "the reader wants the finger lifted first"},
+      {"verify-match", TRUE, kFprintdMatch},
+      {"verify-no-match", TRUE, kFprintdNoMatch},
+      {"verify-retry-scan", FALSE, kFprintdRetry},
+      {"verify-swipe-too-short", FALSE, kFprintdRetry},
+      {"verify-finger-not-centered", FALSE, kFprintdRetry},
+      {"verify-remove-and-retry", FALSE, kFprintdRetry},
       // A retry that fprintd marks final ends the verification: waiting on would hang.
-      {"verify-retry-scan", TRUE, kFprintdFailed, "the reader could not read the finger"},
-      {"verify-disconnected", TRUE, kFprintdFailed, "the reader was disconnected"},
-      {"verify-unknown-error", TRUE, kFprintdFailed, "the reader reported an error"},
-      // A status we do not know never counts as a match.
-      {"verify-something-new", TRUE, kFprintdFailed, "the reader reported a status that is not known"},
-      {"verify-something-new", FALSE, kFprintdPending, "the reader reported a status that is not known"},
-      {"verify-matchx", TRUE, kFprintdFailed, "the reader reported a status that is not known"},
+      {"verify-retry-scan", TRUE, kFprintdFailed},
+      {"verify-disconnected", TRUE, kFprintdFailed},
+      {"verify-unknown-error", TRUE, kFprintdFailed},
+      // A status we do not know never counts as a match, and never ends a verification by itself.
+      {"verify-something-new", TRUE, kFprintdFailed},
+      {"verify-something-new", FALSE, kFprintdPending},
+      {"verify-matchx", TRUE, kFprintdFailed},
+      {"", TRUE, kFprintdFailed},
   };
   for (const Case& c : cases) {
     const char* words = nullptr;
     EXPECT_EQ(c.outcome, FprintdClassifyStatus(c.status, c.done, &words)) << c.status << " done=" << c.done;
-    EXPECT_STREQ(c.words, words) << c.status;
+    EXPECT_NE(words, nullptr) << c.status;  // every outcome can be said
   }
 }
 
