@@ -1,7 +1,8 @@
 // The fprintd plug-in against the floor of fprintd driven with GDBus directly, on the fingerprint
 // service's stand-in (bench/fprintd runs it there, with the enrolled finger presented for every
 // verification that fprintd starts): connect, capture and disconnect, alternated run by run,
-// medians and their ratio. And what the plug-in's catalogue entry adds to the start-up discovery.
+// medians and their ratio, and the heap that each side leaves behind. And what the plug-in's
+// catalogue entry adds to the start-up discovery.
 //
 //   fprintd_bench capture RUNS          the plug-in against the floor
 //   fprintd_bench startup RUNS UNITS    simulator only against simulator + fprintd entry, whose
@@ -9,6 +10,7 @@
 //
 // A plain program, like fprint_bench. Exit status 0 when every run worked, whether or not a
 // target was met. One thread drives; each capture runs on a thread of its own.
+#include <malloc.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -64,6 +66,25 @@ void BenchCapture(int runs) {
          PairedDifference(viaPlugin, viaGdbus));
 }
 
+// Heap in use (malloc's count) after `runs` runs of `side` less before them, after three warm-up
+// runs: what each run leaves behind.
+long long HeapGrowth(CaptureSide& side, int runs) {
+  for (int i = 0; i < 3; ++i) TimedRun(side);
+  size_t before = mallinfo2().uordblks;
+  for (int i = 0; i < runs; ++i) TimedRun(side);
+  return static_cast<long long>(mallinfo2().uordblks) - static_cast<long long>(before);
+}
+
+// Each side on its own, the plug-in's first: growth on both sides is GLib's (or GDBus's).
+void BenchHeap(int runs) {
+  PluginSide plugin(FPX_FPRINTD_SO);
+  long long viaPlugin = HeapGrowth(plugin, runs);
+  FprintdDirectSide direct;
+  long long viaGdbus = HeapGrowth(direct, runs);
+  printf("%-44s %+8lld bytes over %d runs\n", "heap in use: through libfpx-fprintd.so", viaPlugin, runs);
+  printf("%-44s %+8lld bytes over %d runs\n", "heap in use: GDBus directly", viaGdbus, runs);
+}
+
 void BenchEntryShare(int runs, size_t fprintdUnits) {
   velmora::test::ScopedTempDir without, with;
   std::string alone = EntryRoot(without.path(), {FPX_SIMULATOR_SO});
@@ -94,6 +115,7 @@ int main(int argc, char** argv) {
   try {
     printf("load average %s before\n", LoadAverage().c_str());
     if (capture) BenchCapture(runs);
+    if (capture) BenchHeap(runs);
     if (startup) BenchEntryShare(runs, static_cast<size_t>(atoi(argv[3])));
     printf("load average %s after\n", LoadAverage().c_str());
   } catch (const std::exception& error) {
