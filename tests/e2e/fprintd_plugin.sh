@@ -115,6 +115,7 @@ OUT=$E2E_TMP/out ERR=$E2E_TMP/err
 "$SANDBOX" "$ETC" "$LIB" "$VELMORA_STAGE/usr/bin/velmora-units" >"$OUT" 2>"$ERR" || true
 expect_lines 'entry "fprintd": library "'"$VELMORA_PLUGIN_DIR"'/libfpx-fprintd.so", type 1' \
   "  skipped: no units"
-expect_plugin_line "velmora fprintd: the fingerprint service fprintd is not installed or not running; no units"
+expect_plugin_line \
+  "velmora fprintd: the fingerprint service fprintd is not installed or not running; no units"
 
 e2e_finish

@@ -54,7 +54,8 @@ standin_begin() {
   standin_bus_config "$STANDIN_DIR"
   # The bus prints its address once it listens.
   mkfifo "$STANDIN_DIR/bus.address"
-  dbus-daemon --config-file="$STANDIN_DIR/bus.conf" --nofork --print-address=3 3>"$STANDIN_DIR/bus.address" 2>"$STANDIN_DIR/bus.log" &
+  dbus-daemon --config-file="$STANDIN_DIR/bus.conf" --nofork --print-address=3 \
+    3>"$STANDIN_DIR/bus.address" 2>"$STANDIN_DIR/bus.log" &
   standin_bus_pid=$!
   local address
   read -r -t 60 address <"$STANDIN_DIR/bus.address"
