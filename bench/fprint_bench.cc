@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_stats.h"
 #include "bench/direct_side.h"
 #include "bench/entry_share.h"
 #include "bench/plugin_side.h"
@@ -37,47 +38,6 @@ namespace {
 
 constexpr int kDefaultRuns = 31;
 constexpr double kCaptureTarget = 1.05;
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  size_t half = values.size() / 2;
-  return values.size() % 2 ? values[half] : (values[half - 1] + values[half]) / 2;
-}
-
-std::string LoadAverage() {
-  char text[64] = "?";
-  if (FILE* file = fopen("/proc/loadavg", "r")) {
-    if (fgets(text, sizeof text, file) == nullptr) strcpy(text, "?");
-    fclose(file);
-  }
-  std::string fields(text);
-  size_t end = 0;
-  for (int i = 0; i < 3 && end != std::string::npos; ++i) end = fields.find(' ', end + 1);
-  return fields.substr(0, end);
-}
-
-// Calls `run` for side A then B on even rounds, B then A on odd ones; a first round is dropped.
-template <typename Run>
-void Alternate(int runs, std::vector<double>& a, std::vector<double>& b, Run run) {
-  run(0), run(1);
-  for (int i = 0; i < runs; ++i) {
-    int first = i % 2;
-    (first == 0 ? a : b).push_back(run(first));
-    (first == 0 ? b : a).push_back(run(1 - first));
-  }
-}
-
-void Report(const char* what, const std::vector<double>& times) {
-  printf("%-44s %8.3f ms median, %8.3f ms min (%zu runs)\n", what, Median(times),
-         *std::min_element(times.begin(), times.end()), times.size());
-}
-
-// The median of a[i] - b[i]: each round's two runs met much the same load.
-double PairedDifference(const std::vector<double>& a, const std::vector<double>& b) {
-  std::vector<double> differences;
-  for (size_t i = 0; i < a.size() && i < b.size(); ++i) differences.push_back(a[i] - b[i]);
-  return Median(differences);
-}
 
 void BenchCapture(int runs) {
   const std::string& socket = UseVirtualReader();

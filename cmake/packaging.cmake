@@ -1,8 +1,9 @@
-# Debian packaging: `cpack -G DEB` in the build folder packs the install into three packages, one
+# Debian packaging: `cpack -G DEB` in the build folder packs the install into four packages, one
 # per install component: the default component into velmora-capture, the component "fprint" (the
-# libfprint readers, plugins/fprint) into velmora-plugin-fprint, and the component "dev" (what a
-# reader vendor builds and checks a plug-in with) into velmora-fpx-dev. Only velmora-plugin-fprint
-# pulls libfprint in, and only velmora-capture pulls GTK+ in.
+# libfprint readers, plugins/fprint) into velmora-plugin-fprint, the component "fprintd" (the
+# readers of the system's fingerprint service, plugins/fprintd) into velmora-plugin-fprintd, and the
+# component "dev" (what a reader vendor builds and checks a plug-in with) into velmora-fpx-dev.
+# Only velmora-plugin-fprint pulls libfprint in, and only velmora-capture pulls GTK+ in.
 #
 # The simulated reader is in the package, but inert: its catalogue entry is installed only as an
 # example under /usr/share/velmora/examples, never into /etc/Velmora, so a machine captures
@@ -10,6 +11,7 @@
 
 set(VELMORA_PACKAGE_NAME velmora-capture)
 set(VELMORA_FPRINT_PACKAGE_NAME velmora-plugin-fprint)
+set(VELMORA_FPRINTD_PACKAGE_NAME velmora-plugin-fprintd)
 set(VELMORA_DEV_PACKAGE_NAME velmora-fpx-dev)
 set(VELMORA_DEB_RELEASE 2)
 set(velmora_debian ${CMAKE_CURRENT_LIST_DIR}/debian)
@@ -31,6 +33,7 @@ endfunction()
 velmora_package_files(${VELMORA_PACKAGE_NAME} Unspecified ${velmora_debian}/changelog.in
                       ${velmora_debian}/lintian-overrides)
 velmora_package_files(${VELMORA_FPRINT_PACKAGE_NAME} fprint ${velmora_debian}/fprint/changelog.in)
+velmora_package_files(${VELMORA_FPRINTD_PACKAGE_NAME} fprintd ${velmora_debian}/fprintd/changelog.in)
 velmora_package_files(${VELMORA_DEV_PACKAGE_NAME} dev ${velmora_debian}/dev/changelog.in
                       ${velmora_debian}/dev/lintian-overrides)
 
@@ -51,8 +54,12 @@ velmora_man_page(velmora-plugin-check dev)
 # call it velmora-capture-unspecified).
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL Unspecified fprint dev)
+if(GIO_FOUND)
+  list(APPEND CPACK_COMPONENTS_ALL fprintd)
+endif()
 set(CPACK_DEBIAN_UNSPECIFIED_PACKAGE_NAME ${VELMORA_PACKAGE_NAME})
 set(CPACK_DEBIAN_FPRINT_PACKAGE_NAME ${VELMORA_FPRINT_PACKAGE_NAME})
+set(CPACK_DEBIAN_FPRINTD_PACKAGE_NAME ${VELMORA_FPRINTD_PACKAGE_NAME})
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME ${VELMORA_DEV_PACKAGE_NAME})
 
 set(CPACK_PACKAGE_NAME ${VELMORA_PACKAGE_NAME})
@@ -102,6 +109,22 @@ file.
 .
 The plug-in stays disabled until its example catalogue entry,
 /usr/share/velmora/examples/fprint, is copied into /etc/Velmora.")
+
+# The readers of the system's fingerprint service: the plug-in needs the capture program of the same
+# build and GLib (dpkg-shlibdeps finds it from the library); fprintd itself is only recommended, as
+# the plug-in talks to it over the system bus, perhaps on another installation's terms, and says so
+# when it is absent.
+set(CPACK_DEBIAN_FPRINTD_PACKAGE_DEPENDS "${VELMORA_PACKAGE_NAME} (= ${PROJECT_VERSION}-${VELMORA_DEB_RELEASE})")
+set(CPACK_DEBIAN_FPRINTD_PACKAGE_RECOMMENDS "fprintd")
+set(CPACK_DEBIAN_FPRINTD_DESCRIPTION "fingerprint readers through fprintd for velmora-capture
+A plug-in of velmora-capture over the system's fingerprint service, fprintd:
+every reader that fprintd serves, including the match-on-chip readers of
+recent laptops, becomes a reader of the capture program. A capture verifies
+the finger against the user's fingers enrolled in fprintd, and only a match
+hands back a sample.
+.
+The plug-in stays disabled until its example catalogue entry,
+/usr/share/velmora/examples/fprintd, is copied into /etc/Velmora.")
 
 # The vendor's kit. It needs no capture program: a plug-in is built and checked on a machine
 # without GTK+ or a reader, and the interface does not change with the program's version (a change

@@ -9,7 +9,7 @@ source "$(dirname "$0")/lib.sh"
 build=$1 version=$2
 pack_build "$build"
 made=$(cd "$tmp/out" && ls ./*.deb | sed 's|^\./||' | sort | tr '\n' ' ')
-[ "$(wc -w <<<"$made")" -eq 3 ] || fail "cpack made $made"
+[ "$(wc -w <<<"$made")" -eq 4 ] || fail "cpack made $made"
 mains=("$tmp"/out/velmora-capture_*.deb)
 [ ${#mains[@]} -eq 1 ] && [ -f "${mains[0]}" ] || { echo "FAIL: cpack made $made" >&2; exit 1; }
 open_package velmora-plugin-fprint "$version"

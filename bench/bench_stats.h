@@ -1,0 +1,37 @@
+// What the plug-in benchmarks share: medians of wall-clock runs, two sides alternated run by run,
+// the machine's load average, and the report lines.
+//
+// Benchmark only; one thread.
+#ifndef VELMORA_BENCH_BENCH_STATS_H_
+#define VELMORA_BENCH_BENCH_STATS_H_
+
+#include <string>
+#include <vector>
+
+namespace velmora::bench {
+
+double Median(std::vector<double> values);
+
+// The first three fields of /proc/loadavg, or "?".
+std::string LoadAverage();
+
+// Calls `run` for side A then B on even rounds, B then A on odd ones; a first round is dropped.
+template <typename Run>
+void Alternate(int runs, std::vector<double>& a, std::vector<double>& b, Run run) {
+  run(0), run(1);
+  for (int i = 0; i < runs; ++i) {
+    int first = i % 2;
+    (first == 0 ? a : b).push_back(run(first));
+    (first == 0 ? b : a).push_back(run(1 - first));
+  }
+}
+
+// One line: the median and minimum of `times` (milliseconds).
+void Report(const char* what, const std::vector<double>& times);
+
+// The median of a[i] - b[i]: each round's two runs met much the same load.
+double PairedDifference(const std::vector<double>& a, const std::vector<double>& b);
+
+}  // namespace velmora::bench
+
+#endif  // VELMORA_BENCH_BENCH_STATS_H_
