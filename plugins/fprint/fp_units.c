@@ -40,20 +40,22 @@ static void SayNoImage(void) {
         (const char*)g_ptr_array_index(g_NoImage, i));
 }
 
-/* Enumerates once, with the default context acquired; -1 when another thread owns it. */
-static int EnumerateLocked(void) {
-  if (g_Units != NULL) {
-    SayNoImage();
-    return (int)g_Units->len;
-  }
+/* Builds the table with the default context acquired; FALSE when another thread owns it. */
+static gboolean BuildOnDefaultContext(void) {
   GMainContext* global = g_main_context_default();
   if (!g_main_context_acquire(global)) {
     fprintf(stderr,
             "velmora fprint: g_main_context_acquire: the default main context is busy, no enumeration\n");
-    return -1;
+    return FALSE;
   }
   g_Units = BuildUnits();
   g_main_context_release(global);
+  return TRUE;
+}
+
+/* Enumerates once, and names the readers left out each time; -1 when the table cannot be built. */
+static int EnumerateLocked(void) {
+  if (g_Units == NULL && !BuildOnDefaultContext()) return -1;
   SayNoImage();
   return (int)g_Units->len;
 }
