@@ -98,8 +98,8 @@ report; and a simulated reader that stays disabled until its example
 catalogue entry is copied into /etc/Velmora. Reader vendors find the plug-in
 interface in velmora-fpx-dev.")
 
-# The libfprint readers: the plug-in needs the capture program of the same build, and libfprint,
-# which dpkg-shlibdeps finds from the library.
+# The libfprint readers: the plug-in needs the capture program of the same build, and libfprint and
+# libgusb (a reader's USB ids), which dpkg-shlibdeps finds from the library.
 set(CPACK_DEBIAN_FPRINT_PACKAGE_DEPENDS "${VELMORA_PACKAGE_NAME} (= ${PROJECT_VERSION}-${VELMORA_DEB_RELEASE})")
 set(CPACK_DEBIAN_FPRINT_DESCRIPTION "fingerprint readers through libfprint for velmora-capture
 A plug-in of velmora-capture over libfprint 2: every image reader that

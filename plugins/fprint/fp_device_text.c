@@ -1,6 +1,8 @@
 /* The reader's printed texts (fp_device_text.h). */
 #include "fp_device_text.h"
 
+#include "fp_usb_device.h"
+
 const char* FprintDeviceName(FpDevice* device) {
   const char* name = fp_device_get_name(device);
   return name != NULL ? name : "the reader";
@@ -10,4 +12,11 @@ char* FprintDeviceLabel(FpDevice* device) {
   const char* driver = fp_device_get_driver(device);
   const char* id = fp_device_get_device_id(device);
   return g_strdup_printf("%s/%s", driver != NULL ? driver : "", id != NULL ? id : "");
+}
+
+char* FprintDeviceTitle(FpDevice* device) {
+  const char* driver = fp_device_get_driver(device);
+  g_autofree char* ids = FprintUsbIds(device);
+  return g_strdup_printf("%s (%s%s%s)", FprintDeviceName(device), driver != NULL ? driver : "",
+                         ids != NULL ? ", " : "", ids != NULL ? ids : "");
 }

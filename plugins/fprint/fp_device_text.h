@@ -1,6 +1,6 @@
 /*
- * The reader's texts as the plug-in prints them: libfprint may give a device without a name or
- * an id, and such a device must not print "(null)".
+ * The reader's texts as the plug-in prints them: libfprint may give a device without a name, a
+ * driver or an id, and such a device must not print "(null)".
  *
  * Thread rules: any thread; libfprint's getters only read the device.
  */
@@ -14,5 +14,10 @@ const char* FprintDeviceName(FpDevice* device);
 
 /* "<driver>/<device id>", with an empty id when libfprint gives none; free with g_free. */
 char* FprintDeviceLabel(FpDevice* device);
+
+/* The reader as a line about it names it: "<name> (<driver>, <vid>:<pid>)", or "<name> (<driver>)"
+ * for a reader that is no USB device ("... (goodixmoc, 27c6:609c)", "... (virtual_device_storage)");
+ * free with g_free. */
+char* FprintDeviceTitle(FpDevice* device);
 
 #endif /* VELMORA_PLUGINS_FPRINT_FP_DEVICE_TEXT_H_ */

@@ -38,9 +38,11 @@ static const guchar* Pixels(FpImage* image) {
 
 int FprintMakeSample(FpDevice* device, FpImage* image, FprintSample* sample) {
   const guchar* pixels = Pixels(image);
-  FprintSampleFolder folder = {NULL, -1};
+  FprintSampleFolder folder = {NULL, -1, -1, NULL};
   if (pixels == NULL || FprintSampleFolderOpen(&folder) != 0) return -1;
-  FprintSweepSamples(folder.m_Fd, folder.m_Path, g_get_real_time() / G_USEC_PER_SEC);
+  time_t now = g_get_real_time() / G_USEC_PER_SEC;
+  FprintSweepSamples(folder.m_Fd, folder.m_Path, now);
+  if (folder.m_SharedFd >= 0) FprintSweepFreshFolders(folder.m_SharedFd, folder.m_SharedPath, now);
   FprintPgm pgm = {NULL, NULL};
   int length = -1;
   if (FprintWritePgm(&folder, pixels, fp_image_get_width(image), fp_image_get_height(image), &pgm) == 0)

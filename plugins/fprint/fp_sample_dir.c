@@ -133,14 +133,17 @@ static int OpenShared(FprintSampleFolder* folder) {
   const char* base = statfs("/dev/shm", &fs) == 0 && fs.f_type == TMPFS_MAGIC ? "/dev/shm" : "/tmp";
   g_autofree char* name = g_strdup_printf("velmora-%u", (unsigned)geteuid());
   Outcome outcome = OpenPrivate(base, name, &folder->m_Fd);
-  if (outcome == kTaken) return OpenFresh(folder, base, name);
+  int result = outcome == kTaken ? OpenFresh(folder, base, name) : outcome == kOpened ? 0 : -1;
   if (outcome == kOpened) folder->m_Path = g_build_filename(base, name, NULL);
-  return outcome == kOpened ? 0 : -1;
+  if (result == 0) folder->m_SharedFd = OpenPath(base); /* judged once more; -1 only spares the sweep */
+  if (folder->m_SharedFd >= 0) folder->m_SharedPath = base;
+  return result;
 }
 
 int FprintSampleFolderOpen(FprintSampleFolder* folder) {
   folder->m_Path = NULL;
-  folder->m_Fd = -1;
+  folder->m_Fd = folder->m_SharedFd = -1;
+  folder->m_SharedPath = NULL;
   const char* setting = FprintSampleDirSetting();
   if (setting != NULL) return OpenNamed(folder, setting);
   const char* runtime = g_getenv("XDG_RUNTIME_DIR");
@@ -151,6 +154,8 @@ int FprintSampleFolderOpen(FprintSampleFolder* folder) {
 
 void FprintSampleFolderClose(FprintSampleFolder* folder) {
   if (folder->m_Fd >= 0) close(folder->m_Fd);
-  folder->m_Fd = -1;
+  if (folder->m_SharedFd >= 0) close(folder->m_SharedFd);
+  folder->m_Fd = folder->m_SharedFd = -1;
+  folder->m_SharedPath = NULL;
   g_clear_pointer(&folder->m_Path, g_free);
 }

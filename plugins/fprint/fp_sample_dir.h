@@ -19,8 +19,11 @@ extern "C" {
 #endif
 
 typedef struct FprintSampleFolder {
-  char* m_Path; /* absolute, owned */
-  int m_Fd;     /* the folder, open; -1 when none */
+  char* m_Path;             /* absolute, owned */
+  int m_Fd;                 /* the folder, open; -1 when none */
+  int m_SharedFd;           /* /dev/shm or /tmp, open, when the folder lies in it (where fresh folders
+                               are made); -1 for a named or runtime folder */
+  const char* m_SharedPath; /* its path, static; NULL when m_SharedFd is -1 */
 } FprintSampleFolder;
 
 /* Opens the sample folder into `folder`. 0, or -1 after one line on standard error. */

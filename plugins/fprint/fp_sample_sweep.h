@@ -2,7 +2,9 @@
  * The plug-in's own clean-up of fingerprint images: the parent removes a sample's file once it has
  * read it, and whatever a parent left behind goes at the plug-in's next capture, once older than
  * kFprintSampleLifetimeSeconds. Only regular files of the caller's named as the plug-in names its
- * samples ("sample-XXXXXX.pgm") are removed; nothing else in the folder is touched.
+ * samples ("sample-XXXXXX.pgm") are removed; nothing else in the folder is touched. The same goes
+ * for the fresh folders that the plug-in makes beside a taken velmora-<uid> (fp_sample_dir.h), a new
+ * one at each capture: the caller's own go once they hold nothing but such old samples.
  *
  * Thread rules: any thread; the folder stays open while the call runs.
  */
@@ -23,6 +25,13 @@ enum { kFprintSampleLifetimeSeconds = 10 * 60 };
  * last change is more than kFprintSampleLifetimeSeconds before `now`. A failed removal gives one
  * line on standard error and the sweep goes on. */
 void FprintSweepSamples(int dir, const char* path, time_t now);
+
+/* Removes the caller's own fresh sample folders (velmora-<uid>-XXXXXX, real folders) in the open
+ * shared folder `shared` (named `path`) whose last change is more than kFprintSampleLifetimeSeconds
+ * before `now`, once FprintSweepSamples has emptied them; a folder that holds anything else stays.
+ * A folder in use is never that old: creating it, or a sample in it, changed it. A failure gives
+ * one line on standard error and the sweep goes on. */
+void FprintSweepFreshFolders(int shared, const char* path, time_t now);
 
 #ifdef __cplusplus
 }

@@ -5,6 +5,7 @@
 
 #include "fp_device_calls.h"
 #include "fp_device_text.h"
+#include "fp_held.h"
 #include "fp_settings.h"
 
 FprintUnit* FprintUnitNew(FpDevice* device) {
@@ -112,7 +113,8 @@ int FprintUnitConnect(FprintUnit* unit) {
   g_autoptr(GError) error = NULL;
   if (!open) open = FprintOpen(unit->m_Device, unit->m_Context, cancellable, &error);
   if (error != NULL)
-    fprintf(stderr, "velmora fprint: opening %s: %s\n", FprintDeviceName(unit->m_Device), error->message);
+    fprintf(stderr, "velmora fprint: opening %s: %s\n", FprintDeviceName(unit->m_Device),
+            FprintHeldElsewhere(error) ? FPRINT_HELD_TEXT : error->message);
   gboolean cancelled = g_cancellable_is_cancelled(cancellable);
   return Finish(unit, open, NULL) && open && !cancelled ? 0 : 1;
 }

@@ -38,7 +38,8 @@ FprintUnit* FprintUnitNew(FpDevice* device);
 
 /* Opens the device on the calling thread, unless open; first waits for a disconnect in progress
  * (its capture's end and the device's close). 0, or non-zero after one line on stderr (a reader
- * that another program holds is reported busy, so is one that a capture of this unit holds). */
+ * that another process holds is said to be held by the fingerprint service or another program,
+ * fp_held.h; one that a capture of this unit holds is reported busy). */
 int FprintUnitConnect(FprintUnit* unit);
 
 /* Captures one image on the calling thread, waiting for the finger; a retry asks for the finger

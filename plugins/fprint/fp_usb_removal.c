@@ -4,15 +4,7 @@
 #include <stdio.h>
 
 #include "fp_unit.h"
-
-/* The USB device under `device` (a new reference), or NULL for a reader that is none. libfprint
- * gives it to its drivers as the construct-only property "fpi-usb-device". */
-static GObject* UsbDeviceOf(FpDevice* device) {
-  GObject* usb = NULL;
-  if (g_object_class_find_property(G_OBJECT_GET_CLASS(device), "fpi-usb-device") != NULL)
-    g_object_get(device, "fpi-usb-device", &usb, NULL);
-  return usb;
-}
+#include "fp_usb_device.h"
 
 /* libgusb's "device-removed" (GUsbContext*, GUsbDevice*): the unit of that device is removed. */
 static void OnUsbRemoved(GObject* usbContext, GObject* usbDevice, gpointer units) {
@@ -20,8 +12,8 @@ static void OnUsbRemoved(GObject* usbContext, GObject* usbDevice, gpointer units
   GPtrArray* table = units;
   for (guint i = 0; i < table->len; ++i) {
     FprintUnit* unit = g_ptr_array_index(table, i);
-    g_autoptr(GObject) usb = UsbDeviceOf(unit->m_Device);
-    if (usb == usbDevice) FprintUnitRemoved(unit);
+    g_autoptr(GUsbDevice) usb = FprintUsbDeviceOf(unit->m_Device);
+    if ((GObject*)usb == usbDevice) FprintUnitRemoved(unit);
   }
 }
 
@@ -41,7 +33,7 @@ void FprintTakeOverRemoval(FpContext* context, GPtrArray* units) {
   GObject* done = NULL; /* every USB reader of one FpContext shares its USB context */
   for (guint i = 0; i < units->len; ++i) {
     FprintUnit* unit = g_ptr_array_index(units, i);
-    g_autoptr(GObject) usb = UsbDeviceOf(unit->m_Device);
+    g_autoptr(GUsbDevice) usb = FprintUsbDeviceOf(unit->m_Device);
     g_autoptr(GObject) usbContext = NULL;
     if (usb != NULL) g_object_get(usb, "context", &usbContext, NULL);
     if (usbContext == NULL || usbContext == done) continue;

@@ -14,6 +14,7 @@
 #include <sstream>
 #include <thread>
 
+#include "plugins/fprint/fp_held.h"
 #include "plugins/fprint/fp_sample_sweep.h"
 #include "tests/support/open_gate.h"
 #include "tests/support/ridge_image.h"
@@ -302,6 +303,29 @@ TEST_F(FprintPluginTest, ACaptureRemovesTheOldSamplesAndKeepsTheFreshOnes) {
   std::vector<std::string> expected = {m_Dir.Path("samples/sample-freshy.pgm"), made};
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(left, expected);
+}
+
+// The virtual reader's socket path held by a folder that libfprint cannot replace, as another
+// process's claim holds a USB reader: the connect fails with one line that says so. libfprint warns
+// with its own text besides, through GLib's log.
+TEST_F(FprintPluginTest, AReaderThatAnotherProcessHoldsIsSaidToBeHeld) {
+  ASSERT_EQ(m_Plugin->FpxDisconnect(1), 0);
+  m_Reader.reset();
+  unlink(m_Socket.c_str());
+  ASSERT_EQ(mkdir(m_Socket.c_str(), 0700), 0);
+  std::string inside = m_Socket + "/holder";
+  ASSERT_EQ(close(creat(inside.c_str(), 0600)), 0);  // not empty: no removal of libfprint's takes it
+  testing::internal::CaptureStderr();
+  int32_t result = m_Plugin->FpxConnect(1, 0, 0, 0);
+  std::string errors = testing::internal::GetCapturedStderr();
+  unlink(inside.c_str());
+  rmdir(m_Socket.c_str());
+  EXPECT_NE(result, 0);
+  EXPECT_EQ(CountLines(errors, "velmora fprint: "), 1) << errors;
+  EXPECT_EQ(CountLines(errors, "velmora fprint: opening "), 1) << errors;
+  EXPECT_EQ(CountLines(errors, ": " FPRINT_HELD_TEXT), 1) << errors;
+  ASSERT_EQ(m_Plugin->FpxConnect(1, 0, 0, 0), 0);  // free again
+  m_Reader = std::make_unique<VirtualReader>(m_Socket);
 }
 
 TEST_F(FprintPluginTest, CancelEndsTheWait) {

@@ -48,6 +48,7 @@ long PrintOutcome(const EntryDiscovery& found, FILE* out) {
 long ReportEntry(const char* root, const PluginEntry& entry, FILE* out) {
   fprintf(out, "entry \"%s\": library \"%s\", type %d\n", entry.entryName.c_str(), entry.libraryPath.c_str(),
           entry.typeFlags);
+  fflush(out);  // what the plug-in says on standard error about its readers follows its heading
   try {
     return PrintOutcome(DiscoverEntryExplained(root, entry), out);
   } catch (const std::runtime_error& error) {

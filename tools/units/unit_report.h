@@ -9,7 +9,9 @@
 
 #include <stdio.h>
 
-// Writes the report of `root` to `out` and gives the number of units found.
+// Writes the report of `root` to `out` and gives the number of units found. `out` is flushed after
+// each entry's heading, so that a plug-in's own lines on standard error, which say why it gives
+// fewer units, stand under that heading when both streams go to one place.
 long ReportUnits(const char* root, FILE* out);
 
 #endif  // VELMORA_TOOLS_UNITS_UNIT_REPORT_H_

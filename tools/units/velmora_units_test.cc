@@ -85,6 +85,25 @@ TEST_F(VelmoraUnitsTest, NoUnitsGiveStatusOne) {
   EXPECT_NE(run.out.find("  skipped: FpxEnumUnits failed\n"), std::string::npos) << run.out;
 }
 
+// libfprint's virtual reader that compares prints inside itself, as a match-on-chip reader does:
+// no unit, and the plug-in's own line, which goes to standard error, stands inside the entry's block.
+TEST_F(VelmoraUnitsTest, TheFprintEntryNamesAReaderWithoutImagesAndPointsToTheFprintdEntry) {
+  ScopedEnv drivers("FP_DRIVERS_WHITELIST", "virtual_device_storage");
+  ScopedEnv socket("FP_VIRTUAL_DEVICE_STORAGE", m_Dir.Path("storage.sock").c_str());
+  ScopedEnv debug("G_MESSAGES_DEBUG", nullptr);
+  WriteEntry(m_Root, "fprint", FPX_FPRINT_SO, 1);
+  CommandRun run = RunCommand(std::string(VELMORA_UNITS_BIN) + " --root '" + m_Root + "' 2>&1");
+  EXPECT_EQ(run.status, 1) << run.out;
+  EXPECT_EQ(EntryBlock(run.out, "fprint"),
+            "entry \"fprint\": library \"" FPX_FPRINT_SO
+            "\", type 1\n"
+            "velmora fprint: Virtual device with storage and identification for debugging "
+            "(virtual_device_storage) compares prints inside the reader and gives no image; use the fprintd "
+            "entry\n"
+            "  skipped: no units\n")
+      << run.out;
+}
+
 TEST_F(VelmoraUnitsTest, UnusableRootIsNamedAsSuch) {
   CommandRun run = RunLister(m_Dir.path() + "/nothing");
   EXPECT_EQ(run.status, 1);
