@@ -4,6 +4,7 @@
 #include "tools/plugin_check/plugin_checks.h"
 #include "tools/plugin_check/plugin_session.h"
 #include "tools/plugin_check/process_usage.h"
+#include "units/capture_call.h"
 
 namespace {
 
@@ -20,13 +21,10 @@ constexpr long long kHeapFailBytes = 64 * 1024;
 // and its next connect waits for that, so every measurement finds the plug-in in the same state.
 bool Cycle(BioUnit& unit, const std::string& name, const CheckContext& context, ProcessUsage* usage) {
   context.channel.Step(name + ": FpxConnect");
-  unit.Connect(0, 0, 0);
+  ConnectForCapture(unit);
   if (usage != nullptr) *usage = MeasureProcessUsage();
-  unsigned char* sample = nullptr;
-  int32_t sampleSize = 0;
-  int32_t scratch = 0;
   context.channel.Step(name + ": FpxSensorCaptureSample");
-  int32_t captured = unit.SensorCaptureSample(2, 1, &sample, &sampleSize, &scratch);
+  int32_t captured = CaptureSample(unit).status;
   context.channel.Step(name + ": FpxDisconnect");
   unit.Disconnect();
   return captured == 0;
