@@ -15,6 +15,7 @@ namespace {
 constexpr size_t kArea = kExchangeSampleArea;
 const std::string kAreaText = std::to_string(kArea);
 const std::string kCopiedText = std::to_string(kArea - 1);
+const std::string kCaptureName = FPX_SENSOR_CAPTURE_SAMPLE_NAME;
 
 void JudgeUnterminated(const SeenSample& sample, CheckVerdict& verdict) {
   std::string size = std::to_string(sample.sampleSize);
@@ -43,11 +44,10 @@ void JudgeSample(const SeenSample& sample, CheckVerdict& verdict) {
 void JudgeCapture(const CaptureSequenceSeen& seen, CheckVerdict& verdict) {
   if (seen.captured != 0)
     verdict.Add(CheckResult::kFail,
-                "FpxSensorCaptureSample returned " + StatusText(seen.captured) +
+                kCaptureName + " returned " + StatusText(seen.captured) +
                     " (expected 0): the program logs \"Failed: Capture\" and hands over no sample");
   else if (!seen.sample.given)
-    verdict.Add(CheckResult::kFail,
-                "FpxSensorCaptureSample returned 0 but no sample: the parent receives none");
+    verdict.Add(CheckResult::kFail, kCaptureName + " returned 0 but no sample: the parent receives none");
   else
     JudgeSample(seen.sample, verdict);
 }

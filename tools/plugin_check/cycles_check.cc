@@ -18,7 +18,7 @@ bool Cycle(BioUnit& unit, const std::string& name, const CheckContext& context, 
   context.channel.Step(name + ": FpxConnect");
   ConnectForCapture(unit);
   if (usage != nullptr) *usage = MeasureProcessUsage();
-  context.channel.Step(name + ": FpxSensorCaptureSample");
+  context.channel.Step(name + ": " FPX_SENSOR_CAPTURE_SAMPLE_NAME);
   int32_t captured = CaptureSample(unit).status;
   context.channel.Step(name + ": FpxDisconnect");
   unit.Disconnect();
