@@ -29,6 +29,7 @@
 #include "tests/support/scoped_env.h"
 #include "tests/support/scoped_temp_dir.h"
 #include "tests/support/virtual_reader.h"
+#include "units/capture_call.h"
 #include "units/plugin_binding.h"
 
 using namespace velmora::bench;
@@ -90,12 +91,10 @@ double MillisecondsSince(std::chrono::steady_clock::time_point start) {
 // FpxDisconnect from another thread while the capture waits for the finger; the time until the
 // capture has returned.
 double DisconnectDuringCapture(PluginParams& plugin) {
-  unsigned char* sample = nullptr;
-  int32_t size = 0, reserved = 0;
   std::chrono::steady_clock::time_point returned;
   int seen = FingerWaits();
   std::thread capture([&] {
-    plugin.FpxSensorCaptureSample(1, 2, 1, &sample, &size, &reserved);
+    CaptureSample(plugin, 1);
     returned = std::chrono::steady_clock::now();
   });
   AwaitFingerWait(seen);
@@ -115,9 +114,9 @@ void BenchDisconnect(int runs) {
   std::shared_ptr<PluginParams> plugin = BindPlugin(FPX_FPRINT_SO);
   std::vector<double> duringCapture, idle;
   for (int i = 0; i < runs; ++i) {
-    if (plugin->FpxConnect(1, 0, 0, 0) != 0) throw std::runtime_error("FpxConnect failed");
+    if (ConnectForCapture(*plugin, 1) != 0) throw std::runtime_error("FpxConnect failed");
     duringCapture.push_back(DisconnectDuringCapture(*plugin));
-    if (plugin->FpxConnect(1, 0, 0, 0) != 0) throw std::runtime_error("FpxConnect failed");
+    if (ConnectForCapture(*plugin, 1) != 0) throw std::runtime_error("FpxConnect failed");
     auto start = std::chrono::steady_clock::now();
     plugin->FpxDisconnect(1);
     idle.push_back(MillisecondsSince(start));

@@ -3,6 +3,8 @@
 
 #include <stdexcept>
 
+#include "units/capture_call.h"
+
 namespace velmora::bench {
 
 PluginSide::PluginSide(const char* libraryPath) : m_Plugin(BindPlugin(libraryPath)) {
@@ -14,13 +16,9 @@ PluginSide::PluginSide(const char* libraryPath) : m_Plugin(BindPlugin(libraryPat
   if (count < 1) throw std::runtime_error("the plug-in lists no unit");
 }
 
-bool PluginSide::Connect() { return m_Plugin->FpxConnect(1, 0, 0, 0) == 0; }
+bool PluginSide::Connect() { return ConnectForCapture(*m_Plugin, 1) == 0; }
 
-bool PluginSide::Capture() {
-  unsigned char* sample = nullptr;
-  int32_t size = 0, reserved = 0;
-  return m_Plugin->FpxSensorCaptureSample(1, 2, 1, &sample, &size, &reserved) == 0;
-}
+bool PluginSide::Capture() { return CaptureSample(*m_Plugin, 1).status == 0; }
 
 bool PluginSide::Disconnect() { return m_Plugin->FpxDisconnect(1) == 0; }
 

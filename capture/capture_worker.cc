@@ -7,6 +7,7 @@
 
 #include "capture/capture_state.h"
 #include "capture/thread_ops.h"
+#include "units/capture_call.h"
 #include "units/unit_list.h"
 
 namespace {
@@ -42,11 +43,9 @@ bool CaptureOnUnit(BioUnit* unit, CaptureState* state) {
   if (unit->Connect(0, 0, 0) == 0) printf("Connect succeeded\n");
   printf("Capturing...\n");
   // The worker's own cells: a failed capture must not leave a sample behind for the parent.
-  unsigned char* sample = nullptr;
-  int32_t sampleSize = 0;
-  int32_t scratch = 0;
-  if (unit->SensorCaptureSample(2, 1, &sample, &sampleSize, &scratch) == 0) {
-    state->PublishSample(sample, sampleSize);
+  CapturedSample captured = CaptureSample(*unit);
+  if (captured.status == 0) {
+    state->PublishSample(captured.sample, captured.sampleSize);
     printf("Capture succeeded\n");
   } else {
     printf("Failed: Capture\n");

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "config/config_store.h"
+#include "process/open_descriptors.h"
 #include "tests/fault/fault_alloc.h"
 #include "tests/fault/fault_loop.h"
-#include "tests/fault/open_descriptors.h"
 #include "tests/support/scoped_temp_dir.h"
 #include "tests/support/store_handle.h"
 
@@ -124,7 +124,7 @@ TEST_P(ConfigFaultTest, OpenGivesNothingOrAHandleThatReads) {
     bool isDirectory = path == m_Dir.path();
     SCOPED_TRACE(path);
     size_t points = fault::ForEachFaultPoint(GetParam(), [&](size_t n) {
-      int descriptors = fault::OpenDescriptorCount();
+      long descriptors = CountOpenDescriptors();
       AllocationFault fault(n, GetParam());
       ConfigHandle* handle = ConfigOpen(path.c_str());
       bool struck = fault.Stop();
@@ -135,7 +135,7 @@ TEST_P(ConfigFaultTest, OpenGivesNothingOrAHandleThatReads) {
       } else {
         EXPECT_TRUE(struck) << "no handle, yet no allocation failed";
       }
-      EXPECT_EQ(fault::OpenDescriptorCount(), descriptors);
+      EXPECT_EQ(CountOpenDescriptors(), descriptors);
       EXPECT_EQ(fault.LiveBlocks(), 0u);
       return struck;
     });
@@ -150,7 +150,7 @@ TEST_P(ConfigFaultTest, OpenGivesNothingOrAHandleThatReads) {
 // reading it, or the rewrite is whole; no temporary file stays either way.
 TEST_P(ConfigFaultTest, RewriteLeavesTheFileAsItWasOrRewritesItWhole) {
   size_t points = fault::ForEachFaultPoint(GetParam(), [&](size_t n) {
-    int descriptors = fault::OpenDescriptorCount();
+    long descriptors = CountOpenDescriptors();
     Handle handle = Open(m_Dir.Write("store", kOld, 0640));
     EXPECT_TRUE(handle);
     if (!handle) return false;
@@ -171,7 +171,7 @@ TEST_P(ConfigFaultTest, RewriteLeavesTheFileAsItWasOrRewritesItWhole) {
     EXPECT_EQ(status.st_mode & 07777, 0640u);
     EXPECT_EQ(std::vector<std::string>{"store"}, m_Dir.Names());
     EXPECT_EQ(ConfigClose(handle.release()), 0);
-    EXPECT_EQ(fault::OpenDescriptorCount(), descriptors);
+    EXPECT_EQ(CountOpenDescriptors(), descriptors);
     EXPECT_EQ(fault.LiveBlocks(), 0u);
     return struck;
   });

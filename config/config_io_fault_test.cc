@@ -29,7 +29,7 @@
 #include <vector>
 
 #include "config/config_store.h"
-#include "tests/fault/open_descriptors.h"
+#include "process/open_descriptors.h"
 #include "tests/fault/syscall_fault.h"
 #include "tests/support/file_attributes.h"
 #include "tests/support/scoped_temp_dir.h"
@@ -121,7 +121,7 @@ class ConfigIoFaultTest : public testing::Test {
       close(pipeFds[0]);
       ConfigHandle* handle = ConfigOpen(m_Path.c_str());
       Report r;
-      int before = fault::OpenDescriptorCount();
+      long before = CountOpenDescriptors();
       fault::SyscallFaultRefuseUnnamedFiles(m_UnnamedError);
       fault::SyscallFaultLetThrough(m_Uncounted);
       if (!handle || !fault::SyscallFaultInstall(action, at, error)) _exit(3);
@@ -130,7 +130,7 @@ class ConfigIoFaultTest : public testing::Test {
       r.struck = fault::SyscallFaultStruck();
       for (size_t i = 0; i < r.calls && i < std::size(r.log); ++i)
         r.log[i] = fault::SyscallFaultNumber(i + 1);
-      r.descriptorsLeft = fault::OpenDescriptorCount() - before;
+      r.descriptorsLeft = CountOpenDescriptors() - before;
       bool sent = write(pipeFds[1], &r, sizeof(r)) == sizeof(r);
       _exit(sent ? 0 : 4);
     }

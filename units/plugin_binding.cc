@@ -1,45 +1,19 @@
 #include "units/plugin_binding.h"
 
 #include <dlfcn.h>
-#include <stdio.h>
 
-#include <array>
+#include "units/entry_points.h"
 
 namespace {
 
-// The lookup names beside the fields they fill, in lookup order; a missing one shows in one place.
-struct EntryPointSlot {
-  const char* name;
-  void** field;
-};
-
-// Entry-point fields are filled through void** as dlsym hands out object pointers; POSIX
-// guarantees that a function's address survives that round trip.
-template <typename Fn>
-void** FieldOf(Fn* field) {
-  return reinterpret_cast<void**>(field);
-}
-
-std::array<EntryPointSlot, 8> SlotsOf(PluginParams* p) {
-  return {{
-      {FPX_ENUM_UNITS_NAME, FieldOf(&p->FpxEnumUnits)},
-      {FPX_GET_INFO_NAME, FieldOf(&p->FpxGetInfo)},
-      {FPX_CONNECT_NAME, FieldOf(&p->FpxConnect)},
-      {FPX_DISCONNECT_NAME, FieldOf(&p->FpxDisconnect)},
-      {FPX_CANCEL_NAME, FieldOf(&p->FpxCancel)},
-      {FPX_SENSOR_CAPTURE_SAMPLE_NAME, FieldOf(&p->FpxSensorCaptureSample)},
-      {FPX_EXTRACT_SAMPLE_NAME, FieldOf(&p->FpxExtractSample)},
-      {FPX_FREE_NAME, FieldOf(&p->FpxFree)},
-  }};
-}
-
-// Resolves every entry point, also after a failure, and collects the names of the missing ones.
+// Resolves every entry point, also after a failure, and collects the names of the missing
+// required ones.
 bool ResolveAll(PluginParams* params, std::string* missing) {
   bool complete = true;
-  for (const EntryPointSlot& slot : SlotsOf(params)) {
-    if (LibraryResolve(&params->handle, slot.field, slot.name) == 0) continue;
+  for (const EntryPoint& entry : EntryPoints()) {
+    if (LibraryResolve(&params->handle, entry.field(*params), entry.name) == 0 || !entry.required) continue;
     complete = false;
-    if (missing != nullptr) missing->append(missing->empty() ? "" : ", ").append(slot.name);
+    if (missing != nullptr) missing->append(missing->empty() ? "" : ", ").append(entry.name);
   }
   return complete;
 }
@@ -63,11 +37,8 @@ int LibraryLoad(void** handle, const char* path) {
 }
 
 int LibraryResolve(void** handle, void** field, const char* name) {
-  char underscored[256];
-  snprintf(underscored, sizeof underscored, "_%s", name);
   *field = nullptr;
-  *field = dlsym(*handle, underscored);
-  if (*field == nullptr) *field = dlsym(*handle, name);
+  *field = ResolveForms(*handle, name).Bound();
   return *field != nullptr ? 0 : -1;
 }
 
@@ -80,10 +51,7 @@ int LibraryUnload(void** handle) {
 std::shared_ptr<PluginParams> BindPluginExplained(const char* libraryPath, std::string* why) {
   void* handle = nullptr;
   if (LibraryLoad(&handle, libraryPath) != 0) {
-    if (why != nullptr) {
-      const char* message = dlerror();
-      *why = message != nullptr ? message : "the library cannot be loaded";
-    }
+    if (why != nullptr) *why = LoaderMessage();
     return nullptr;
   }
   std::shared_ptr<PluginParams> params;

@@ -1,4 +1,4 @@
-// Plug-in binding: loading a plug-in library and binding its eight entry points.
+// Plug-in binding: loading a plug-in library and binding its entry points (entry_points.h).
 //
 // A PluginParams is one loaded library with its entry points, held through std::shared_ptr; the
 // library is unloaded when the last reference goes. The library operations give 0 for success and
@@ -53,12 +53,13 @@ int LibraryResolve(void** handle, void** field, const char* name);
 // reported success.
 int LibraryUnload(void** handle);
 
-// Loads `libraryPath` and binds all eight entry points. Null when the library cannot be loaded or
-// an entry point is missing under both forms; the library is then unloaded again.
+// Loads `libraryPath` and binds the entry points of entry_points.h. Null when the library cannot be
+// loaded or a required entry point is missing under both forms; the library is then unloaded again.
 std::shared_ptr<PluginParams> BindPlugin(const char* libraryPath);
 
 // As BindPlugin; on failure *why (when not null) receives the reason: the loader's message, or
-// "entry points not found: " and the missing names. For diagnostic tools only.
+// "entry points not found: " and the missing names (LoaderMessage, entry_points.h). For diagnostic
+// tools only.
 std::shared_ptr<PluginParams> BindPluginExplained(const char* libraryPath, std::string* why);
 
 #endif  // VELMORA_UNITS_PLUGIN_BINDING_H_

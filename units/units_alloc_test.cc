@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "process/open_descriptors.h"
 #include "tests/fault/fault_alloc.h"
 #include "tests/fault/fault_loop.h"
-#include "tests/fault/open_descriptors.h"
 #include "tests/support/catalogue_root.h"
 #include "tests/support/loaded_library.h"
 #include "tests/support/scoped_env.h"
@@ -93,7 +93,7 @@ TEST_P(UnitsFaultTest, CatalogueLeavesWithBadAllocOrListsWhatItCouldOpen) {
   size_t points = fault::ForEachFaultPoint(GetParam(), [&](size_t n) {
     PluginEntryList list;
     bool threw = false;
-    int descriptors = fault::OpenDescriptorCount();
+    long descriptors = CountOpenDescriptors();
     AllocationFault fault(n, GetParam());
     try {
       PluginCatalogueAt(m_Root.c_str(), list);
@@ -112,7 +112,7 @@ TEST_P(UnitsFaultTest, CatalogueLeavesWithBadAllocOrListsWhatItCouldOpen) {
       EXPECT_GE(found.size() + 1, expected.size());
     }
     PluginEntryList().swap(list);
-    EXPECT_EQ(fault::OpenDescriptorCount(), descriptors);
+    EXPECT_EQ(CountOpenDescriptors(), descriptors);
     EXPECT_EQ(fault.LiveBlocks(), 0u);
     return struck;
   });
@@ -141,7 +141,7 @@ TEST_P(UnitsFaultTest, DiscoveryLeavesWithBadAllocOrGivesWholePlugins) {
     WriteFile(m_TpTrace, "");
     UnitSequence units;
     bool threw = false;
-    int descriptors = fault::OpenDescriptorCount();
+    long descriptors = CountOpenDescriptors();
     AllocationFault fault(n, GetParam());
     try {
       units = EnumerateUnitsAt(m_Root.c_str());
@@ -175,7 +175,7 @@ TEST_P(UnitsFaultTest, DiscoveryLeavesWithBadAllocOrGivesWholePlugins) {
       EXPECT_EQ(units.size(), 6u);
     }
     UnitSequence().swap(units);
-    EXPECT_EQ(fault::OpenDescriptorCount(), descriptors);
+    EXPECT_EQ(CountOpenDescriptors(), descriptors);
     for (const std::string& library : loadable) EXPECT_FALSE(IsLoaded(library)) << library;
     for (const char* name : {"long texts", "a"}) {
       SCOPED_TRACE(name);

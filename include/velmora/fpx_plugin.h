@@ -22,7 +22,9 @@
  *
  * Memory. The id list and the two UnitInfo texts are allocated by the plug-in and MUST stay valid
  * until the program passes them to FpxFree. The sample bytes of FpxSensorCaptureSample are never
- * handed back: they MUST stay valid until the library is unloaded.
+ * handed back: they MUST stay valid until the next capture on the same unit, that unit's
+ * FpxDisconnect, or the library's unload, whichever comes first. The program copies the sample
+ * before it makes any other call on the unit.
  *
  * Threads. FpxDisconnect (and FpxCancel) MAY be called from another thread while FpxConnect or
  * FpxSensorCaptureSample runs on the same unit; the plug-in MUST accept that, and SHOULD end a
@@ -88,10 +90,11 @@ typedef int32_t (*FpxCancelFn)(uint32_t unitId);
 
 /*
  * Waits for a finger on unit `unitId` and captures one sample. On success *sample receives the
- * address of the sample bytes, owned by the plug-in and valid until the library is unloaded, and
- * *sampleSize their number. The program copies the sample into the parent's record as a text: up
- * to its first NUL byte, at most 255 bytes, so the sample MUST hold a NUL byte within its first 256
- * bytes or be at least 256 bytes long. *sampleSize is passed on as reported. v1, v2 and *reserved
+ * address of the sample bytes, owned by the plug-in and valid until the next capture on the unit,
+ * its FpxDisconnect or the library's unload, and *sampleSize their number. The sample is a text:
+ * it MUST hold a NUL byte within its first 256 bytes. The program copies it into the parent's
+ * record up to its first NUL byte, at most 255 bytes (a longer text reaches the parent cut, and
+ * velmora-plugin-check fails it). *sampleSize is passed on as reported. v1, v2 and *reserved
  * are the plug-in's own (the program passes 2 and 1 and never reads *reserved). The program does not
  * use *sample or *sampleSize after a non-zero result.
  */

@@ -5,7 +5,7 @@
  * it shows is the part that every plug-in must get right whatever its reader:
  *
  *   - memory: the id list and the info texts are allocated here and come back through FpxFree;
- *     the sample stays valid until the library is unloaded;
+ *     the sample stays valid until the next capture, the disconnect or the unload;
  *   - threads: FpxDisconnect (and FpxCancel) arrive from another thread while FpxConnect or
  *     FpxSensorCaptureSample runs, and must end that capture promptly; a capture that starts after
  *     a disconnect fails until the next FpxConnect;
@@ -29,8 +29,8 @@ enum {
 /*
  * The capture program copies the sample into its parent's record as text: up to the first NUL
  * byte, at most 255 bytes. Keep it NUL-terminated within 256 bytes and report its length without
- * the NUL. It must stay valid after FpxSensorCaptureSample returns, until the library is unloaded:
- * static storage does that.
+ * the NUL. It must stay valid after FpxSensorCaptureSample returns, until the next capture on the
+ * unit, its FpxDisconnect or the library's unload: static storage does that.
  */
 static unsigned char g_Sample[] = "VELMORA-TEMPLATE-SAMPLE-0001";
 _Static_assert(sizeof g_Sample <= kSampleArea, "the sample and its NUL fit the program's sample area");

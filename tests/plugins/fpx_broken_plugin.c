@@ -10,6 +10,7 @@
  *   TB_DEAF_CAPTURE      the capture waits for a finger that never comes, and a FpxDisconnect
  *                        that comes meanwhile does not end the wait
  *   TB_OPEN_SAMPLE       the sample is 512 bytes without a NUL byte, reported as 64
+ *   TB_LONG_SAMPLE       the sample is 512 bytes without a NUL byte, reported as 512
  *   TB_FD_PER_CONNECT    every FpxConnect opens a descriptor that nothing closes
  *   TB_HEAP_PER_CONNECT  every FpxConnect allocates 16 KiB that nothing frees
  *   TB_FORGERY           FpxFree(NULL) does what tb_forgery.c's flag says (built with that file)
@@ -122,11 +123,15 @@ FPX_EXPORT int32_t FpxSensorCaptureSample(uint32_t unitId, int32_t v1, int32_t v
 #endif
   pthread_mutex_unlock(&g_Lock);
   if (disconnected) return 2;
-#ifdef TB_OPEN_SAMPLE
+#if defined(TB_OPEN_SAMPLE) || defined(TB_LONG_SAMPLE)
   static unsigned char bytes[512];
   memset(bytes, 0xa5, sizeof bytes);
   *sample = bytes;
+#ifdef TB_OPEN_SAMPLE
   *sampleSize = 64;
+#else
+  *sampleSize = (int32_t)sizeof bytes;
+#endif
 #else
   static unsigned char bytes[] = "broken-sample";
   *sample = bytes;

@@ -6,6 +6,8 @@
 #include <string>
 #include <thread>
 
+#include "units/capture_call.h"
+
 namespace {
 
 // How often AwaitInside looks at the thread.
@@ -15,17 +17,14 @@ constexpr std::chrono::milliseconds kLook{2};
 
 CaptureThread::CaptureThread(BioUnit* unit, bool connectFirst) : m_Shared(std::make_shared<Shared>()) {
   std::thread([shared = m_Shared, unit, connectFirst] {
-    if (connectFirst) unit->Connect(0, 0, 0);
+    if (connectFirst) ConnectForCapture(*unit);
     {
       std::lock_guard lock(shared->lock);
       shared->calling = true;
       shared->thread = gettid();
     }
     shared->changed.notify_all();
-    unsigned char* sample = nullptr;
-    int32_t sampleSize = 0;
-    int32_t scratch = 0;
-    int32_t result = unit->SensorCaptureSample(2, 1, &sample, &sampleSize, &scratch);
+    int32_t result = CaptureSample(*unit).status;
     {
       std::lock_guard lock(shared->lock);
       shared->returned = true;

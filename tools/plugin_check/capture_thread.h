@@ -20,12 +20,12 @@
 
 class CaptureThread {
  public:
-  // Starts the thread: Connect(0, 0, 0) first when `connectFirst`, then SensorCaptureSample(2, 1,
-  // ...). `unit` must outlive the thread, which the check's child guarantees by never releasing it
-  // while the thread may run.
+  // Starts the thread: ConnectForCapture first when `connectFirst`, then CaptureSample
+  // (units/capture_call.h). `unit` must outlive the thread, which the check's child guarantees by
+  // never releasing it while the thread may run.
   CaptureThread(BioUnit* unit, bool connectFirst);
 
-  // Waits, without a bound of its own, until the thread is about to call SensorCaptureSample.
+  // Waits, without a bound of its own, until the thread is about to call CaptureSample.
   void AwaitCaptureCall();
 
   // Waits until the capture has returned, or the thread is seen asleep inside it (waiting for its

@@ -8,14 +8,6 @@
 
 namespace {
 
-struct PlannedCheck {
-  const char* id;
-  CheckVerdict (*body)(const CheckContext&);
-  const char* needs;  // the check that must have passed or warned first, or null
-  bool needsFinger;   // a capture must succeed: skipped with --no-capture
-};
-
-// In the order the program meets the calls: binding, discovery, capture, the process's end.
 constexpr PlannedCheck kPlan[] = {
     {"entry-points", CheckEntryPoints, nullptr, false},
     {"enum-units", CheckEnumUnits, "entry-points", false},
@@ -53,24 +45,30 @@ CheckVerdict Believed(const CheckVerdict& verdict, const PlannedCheck& check) {
   return forged;
 }
 
+// The check's verdict from a child of its own, or its skip.
+CheckVerdict RunOrSkip(const PlannedCheck& check, const CheckOptions& options,
+                       const std::map<std::string, CheckVerdict>& done) {
+  std::string skip = SkipReason(check, options, done);
+  if (!skip.empty()) {
+    CheckVerdict skipped;
+    skipped.Add(CheckResult::kSkip, skip);
+    return skipped;
+  }
+  auto body = [&check, &options](const CheckChannel& channel) {
+    return check.body(CheckContext{options, channel});
+  };
+  return Believed(RunCheckInChild(body, options.timeoutSeconds), check);
+}
+
 }  // namespace
+
+std::span<const PlannedCheck> CheckList() { return kPlan; }
 
 bool RunPluginChecks(const CheckOptions& options, std::vector<CheckReport>* reports,
                      std::string* unopenable) {
   std::map<std::string, CheckVerdict> done;
   for (const PlannedCheck& check : kPlan) {
-    CheckVerdict verdict;
-    std::string skip = SkipReason(check, options, done);
-    if (!skip.empty()) {
-      verdict.Add(CheckResult::kSkip, skip);
-    } else {
-      verdict = Believed(RunCheckInChild(
-                             [&check, &options](const CheckChannel& channel) {
-                               return check.body(CheckContext{options, channel});
-                             },
-                             options.timeoutSeconds),
-                         check);
-    }
+    CheckVerdict verdict = RunOrSkip(check, options, done);
     if (verdict.unopenable) {
       *unopenable = verdict.detail;
       return false;

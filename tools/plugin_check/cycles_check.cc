@@ -1,35 +1,39 @@
 // cycles: what repeated Connect/capture/Disconnect cycles leave behind.
+#include "tools/plugin_check/cycles_check.h"
+
 #include <string>
 
 #include "tools/plugin_check/plugin_checks.h"
 #include "tools/plugin_check/plugin_session.h"
-#include "tools/plugin_check/process_usage.h"
+#include "units/capture_call.h"
 
 namespace {
 
-// The first cycles may fill caches and start threads that stay; they are not counted.
-constexpr int kWarmUpCycles = 3;
-constexpr int kMeasuredCycles = 20;
-// Heap growth over the measured cycles: above the first a reader maker should look, above the
-// second memory is lost in every cycle.
-constexpr long long kHeapWarnBytes = 4 * 1024;
-constexpr long long kHeapFailBytes = 64 * 1024;
+const std::string kOverCycles = " over " + std::to_string(kMeasuredCycles) + " cycles";
 
 // One cycle as the worker runs it; true when the capture succeeded. With `usage`, the process is
 // measured right after the connect: a plug-in may finish a disconnect's close in the background,
 // and its next connect waits for that, so every measurement finds the plug-in in the same state.
 bool Cycle(BioUnit& unit, const std::string& name, const CheckContext& context, ProcessUsage* usage) {
   context.channel.Step(name + ": FpxConnect");
-  unit.Connect(0, 0, 0);
+  ConnectForCapture(unit);
   if (usage != nullptr) *usage = MeasureProcessUsage();
-  unsigned char* sample = nullptr;
-  int32_t sampleSize = 0;
-  int32_t scratch = 0;
-  context.channel.Step(name + ": FpxSensorCaptureSample");
-  int32_t captured = unit.SensorCaptureSample(2, 1, &sample, &sampleSize, &scratch);
+  context.channel.Step(name + ": " FPX_SENSOR_CAPTURE_SAMPLE_NAME);
+  int32_t captured = CaptureSample(unit).status;
   context.channel.Step(name + ": FpxDisconnect");
   unit.Disconnect();
   return captured == 0;
+}
+
+CyclesSeen RunCycles(BioUnit& unit, const CheckContext& context) {
+  CyclesSeen seen;
+  for (int i = 0; i < kCycles; ++i) {
+    std::string name = i < kWarmUpCycles ? "warm-up cycle " + std::to_string(i + 1)
+                                         : "cycle " + std::to_string(i - kWarmUpCycles + 1);
+    ProcessUsage* usage = i == kWarmUpCycles ? &seen.before : i == kCycles - 1 ? &seen.after : nullptr;
+    if (!Cycle(unit, name, context, usage)) ++seen.failed;
+  }
+  return seen;
 }
 
 void JudgeDescriptors(long before, long after, CheckVerdict& verdict) {
@@ -43,8 +47,7 @@ void JudgeDescriptors(long before, long after, CheckVerdict& verdict) {
 
 void JudgeHeap(size_t before, size_t after, CheckVerdict& verdict) {
   long long growth = static_cast<long long>(after) - static_cast<long long>(before);
-  std::string counts = "heap in use grew by " + std::to_string(growth) + " bytes over " +
-                       std::to_string(kMeasuredCycles) + " cycles";
+  std::string counts = "heap in use grew by " + std::to_string(growth) + " bytes" + kOverCycles;
   if (growth > kHeapFailBytes)
     verdict.Add(CheckResult::kFail, counts + ": the plug-in loses memory");
   else if (growth > kHeapWarnBytes)
@@ -53,30 +56,24 @@ void JudgeHeap(size_t before, size_t after, CheckVerdict& verdict) {
 
 }  // namespace
 
-CheckVerdict CheckCycles(const CheckContext& context) {
+CheckVerdict JudgeCycles(const CyclesSeen& seen) {
   CheckVerdict verdict;
-  CheckedUnits found = DiscoverCheckedUnit(context, &verdict);
-  if (found.unit == nullptr) return verdict;
-  int failed = 0;
-  ProcessUsage before;
-  ProcessUsage after;
-  // The last cycle only ends the measured ones: kMeasuredCycles lie between the two measurements.
-  constexpr int kCycles = kWarmUpCycles + kMeasuredCycles + 1;
-  for (int i = 0; i < kCycles; ++i) {
-    std::string name = i < kWarmUpCycles ? "warm-up cycle " + std::to_string(i + 1)
-                                         : "cycle " + std::to_string(i - kWarmUpCycles + 1);
-    ProcessUsage* usage = i == kWarmUpCycles ? &before : i == kCycles - 1 ? &after : nullptr;
-    if (!Cycle(*found.unit, name, context, usage)) ++failed;
-  }
-  JudgeDescriptors(before.descriptors, after.descriptors, verdict);
-  JudgeHeap(before.heapBytes, after.heapBytes, verdict);
-  if (failed > 0)
+  JudgeDescriptors(seen.before.descriptors, seen.after.descriptors, verdict);
+  JudgeHeap(seen.before.heapBytes, seen.after.heapBytes, verdict);
+  if (seen.failed > 0)
     verdict.Add(CheckResult::kWarn,
-                std::to_string(failed) + " of " + std::to_string(kCycles) + " captures failed");
-  verdict.Add(CheckResult::kPass, "over " + std::to_string(kMeasuredCycles) + " cycles: open descriptors " +
-                                      std::to_string(before.descriptors) + " -> " +
-                                      std::to_string(after.descriptors) + ", heap in use " +
-                                      std::to_string(before.heapBytes) + " -> " +
-                                      std::to_string(after.heapBytes) + " bytes");
+                std::to_string(seen.failed) + " of " + std::to_string(kCycles) + " captures failed");
+  verdict.Add(CheckResult::kPass, kOverCycles.substr(1) + ": open descriptors " +
+                                      std::to_string(seen.before.descriptors) + " -> " +
+                                      std::to_string(seen.after.descriptors) + ", heap in use " +
+                                      std::to_string(seen.before.heapBytes) + " -> " +
+                                      std::to_string(seen.after.heapBytes) + " bytes");
   return verdict;
+}
+
+CheckVerdict CheckCycles(const CheckContext& context) {
+  CheckVerdict skipped;
+  CheckedUnits found = DiscoverCheckedUnit(context, &skipped);
+  if (found.unit == nullptr) return skipped;
+  return JudgeCycles(RunCycles(*found.unit, context));
 }

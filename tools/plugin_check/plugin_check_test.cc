@@ -126,6 +126,9 @@ TEST_F(PluginCheckTest, EachBrokenRuleFailsItsOwnCheck) {
        "fail: no NUL byte within the sample's first 256 bytes, and SampleSize is 64: the program reads 255 "
        "bytes, past "
        "the sample's end"},
+      {FPXBROKEN_LONG_SAMPLE_SO, "", "capture-sequence",
+       "fail: no NUL byte within the sample's first 256 bytes: the parent's record receives the first 255 "
+       "of its 512 bytes"},
       {FPXBROKEN_FD_LEAK_SO, "", "cycles", "fail: open descriptors "},
       {FPXBROKEN_HEAP_LEAK_SO, "", "cycles", "fail: heap in use grew by "},
   };

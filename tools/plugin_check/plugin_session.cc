@@ -15,21 +15,26 @@ std::shared_ptr<PluginParams> BindForCheck(const CheckContext& context) {
   return plugin;
 }
 
-UnitIds ListUnitIds(PluginParams& plugin, const CheckContext& context) {
+UnitIds CallEnumUnits(PluginParams& plugin, const CheckContext& context) {
   UnitIds list;
-  uint32_t count = 0;
   context.channel.Step("FpxEnumUnits");
-  int32_t result = plugin.FpxEnumUnits(&list.raw, &count);
-  if (result != 0) throw std::runtime_error("FpxEnumUnits returned " + std::to_string(result));
-  if (count > kMaxUnits || (count > 0 && list.raw == nullptr))
-    throw std::runtime_error("FpxEnumUnits gave an unusable list");
+  list.seen.result = plugin.FpxEnumUnits(&list.raw, &list.seen.count);
+  list.seen.listGiven = list.raw != nullptr;
+  if (list.seen.result != 0 || !IdListFaults(list.seen).empty()) return list;
   context.channel.Step("reading the id list of FpxEnumUnits");
-  list.ids.assign(list.raw, list.raw + count);
+  list.seen.ids.assign(list.raw, list.raw + list.seen.count);
+  return list;
+}
+
+UnitIds ListUnitIds(PluginParams& plugin, const CheckContext& context) {
+  UnitIds list = CallEnumUnits(plugin, context);
+  std::vector<std::string> faults = IdListFaults(list.seen);
+  if (!faults.empty()) throw std::runtime_error(faults.front());
   return list;
 }
 
 void ReleaseUnitIds(PluginParams& plugin, UnitIds& list, const CheckContext& context) {
-  context.channel.Step("FpxFree(id list)");
+  context.channel.Step(list.raw != nullptr ? "FpxFree(id list)" : "FpxFree(NULL), the id list of no unit");
   plugin.FpxFree(list.raw);
   list.raw = nullptr;
 }

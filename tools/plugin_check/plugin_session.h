@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "tools/plugin_check/enum_units_check.h"
 #include "tools/plugin_check/plugin_checks.h"
 #include "units/bio_unit.h"
 #include "units/plugin_binding.h"
@@ -22,18 +23,18 @@ std::shared_ptr<PluginParams> BindForCheck(const CheckContext& context);
 // The id list of one FpxEnumUnits call. `raw` is the plug-in's list, to be handed back.
 struct UnitIds {
   uint32_t* raw = nullptr;
-  std::vector<uint32_t> ids;
+  EnumUnitsSeen seen;
 };
 
-// Calls FpxEnumUnits and copies the ids. Throws std::runtime_error when it fails or gives an
-// implausible list (enum-units has failed then).
+// Calls FpxEnumUnits, and copies the ids when the list is usable (IdListFaults).
+UnitIds CallEnumUnits(PluginParams& plugin, const CheckContext& context);
+
+// As CallEnumUnits. Throws std::runtime_error with the faults when the list is unusable
+// (enum-units has failed then).
 UnitIds ListUnitIds(PluginParams& plugin, const CheckContext& context);
 
 // Hands the list back to FpxFree, as the discovery does.
 void ReleaseUnitIds(PluginParams& plugin, UnitIds& list, const CheckContext& context);
-
-// The most ids that are read from a list; a larger count is taken as a broken one.
-constexpr uint32_t kMaxUnits = 65536;
 
 // The units of the plug-in, made by the program's discovery step (plugin_units.h), and the one
 // the capture checks use: --unit's, or the first listed.

@@ -1,9 +1,8 @@
 #include "tools/plugin_check/process_usage.h"
 
-#include <dirent.h>
 #include <malloc.h>
-#include <stdio.h>
-#include <string.h>
+
+#include "process/open_descriptors.h"
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
@@ -19,19 +18,6 @@
 
 namespace {
 
-long OpenDescriptors() {
-  DIR* folder = opendir("/proc/self/fd");
-  if (folder == nullptr) {
-    perror("opendir: /proc/self/fd");
-    return -1;
-  }
-  long count = 0;
-  while (dirent* entry = readdir(folder))
-    if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0) ++count;
-  closedir(folder);
-  return count - 1;  // the listing's own
-}
-
 size_t HeapInUse() {
 #ifdef VELMORA_SANITIZER_HEAP
   return __sanitizer_get_current_allocated_bytes();
@@ -43,4 +29,4 @@ size_t HeapInUse() {
 
 }  // namespace
 
-ProcessUsage MeasureProcessUsage() { return {OpenDescriptors(), HeapInUse()}; }
+ProcessUsage MeasureProcessUsage() { return {CountOpenDescriptors(), HeapInUse()}; }

@@ -7,7 +7,7 @@
 #include <stddef.h>
 
 struct ProcessUsage {
-  long descriptors = 0;  // the entries of /proc/self/fd, -1 when it cannot be read
+  long descriptors = 0;  // CountOpenDescriptors (process/open_descriptors.h)
   size_t heapBytes = 0;  // allocated and not freed, as the allocator counts it
 };
 

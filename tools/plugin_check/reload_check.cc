@@ -1,5 +1,7 @@
 // reload: the library loaded, unloaded and loaded again in one process, as the program does when
 // a library that gave no unit is named again by a later catalogue entry.
+#include "tools/plugin_check/reload_check.h"
+
 #include <dlfcn.h>
 
 #include <string>
@@ -33,19 +35,26 @@ std::string Units(long count) { return std::to_string(count) + (count == 1 ? " u
 
 }  // namespace
 
-CheckVerdict CheckReload(const CheckContext& context) {
+CheckVerdict JudgeReload(const ReloadSeen& seen) {
   CheckVerdict verdict;
-  long first = DiscoverAndRelease(context, "first load");
-  bool stayed = StillLoaded(context.options.library);
-  long second = DiscoverAndRelease(context, "second load");
-  if (second < 0) {
+  if (seen.second < 0) {
     verdict.Add(CheckResult::kFail, "after the library was loaded again, FpxEnumUnits failed");
     return verdict;
   }
-  if (second != first)
-    verdict.Add(CheckResult::kWarn, Units(first) + " at the first load, " + Units(second) + " at the second");
-  verdict.Add(CheckResult::kPass, std::string(stayed ? "stays mapped after its last close (not unloadable); "
-                                                     : "unloaded and loaded again; ") +
-                                      Units(second) + " both times");
+  if (seen.second != seen.first)
+    verdict.Add(CheckResult::kWarn,
+                Units(seen.first) + " at the first load, " + Units(seen.second) + " at the second");
+  verdict.Add(CheckResult::kPass,
+              std::string(seen.stayed ? "stays mapped after its last close (not unloadable); "
+                                      : "unloaded and loaded again; ") +
+                  Units(seen.second) + " both times");
   return verdict;
+}
+
+CheckVerdict CheckReload(const CheckContext& context) {
+  ReloadSeen seen;
+  seen.first = DiscoverAndRelease(context, "first load");
+  seen.stayed = StillLoaded(context.options.library);
+  seen.second = DiscoverAndRelease(context, "second load");
+  return JudgeReload(seen);
 }
