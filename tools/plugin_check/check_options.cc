@@ -36,6 +36,12 @@ bool ParseValued(int argc, const char* const* argv, int* i, CheckOptions* option
     options->unit = static_cast<uint32_t>(number);
     return true;
   }
+  if (strcmp(name, "--slow") == 0) {
+    if (!ParseNumber(value, 1, 100, &number))
+      return Fail(error, std::string("--slow: not a whole number from 1 to 100: ") + value);
+    options->slowFactor = static_cast<int>(number);
+    return true;
+  }
   if (!ParseNumber(value, 1, 3600, &number))
     return Fail(error, std::string("--timeout: not a number of seconds from 1 to 3600: ") + value);
   options->timeoutSeconds = static_cast<int>(number);
@@ -45,11 +51,14 @@ bool ParseValued(int argc, const char* const* argv, int* i, CheckOptions* option
 }  // namespace
 
 const char* CheckUsage() {
-  return "usage: velmora-plugin-check [--json] [--unit ID] [--timeout SECONDS] [--no-capture] LIBRARY\n"
+  return "usage: velmora-plugin-check [--json] [--unit ID] [--timeout SECONDS] [--slow FACTOR] [--no-capture]"
+         " LIBRARY\n"
          "  checks that the reader plug-in LIBRARY keeps the contract of velmora-capture\n"
          "  --json          one JSON object instead of the table\n"
          "  --unit ID       the unit for the capture checks (default: the first one listed)\n"
          "  --timeout SEC   a check that gives no answer this long fails (default 10)\n"
+         "  --slow FACTOR   allow the disconnect checks FACTOR times their time (sanitizers, a loaded "
+         "machine)\n"
          "  --no-capture    skip the checks that need a finger on the reader\n"
          "exit status: 0 nothing failed, 1 a check failed, 2 bad usage or LIBRARY cannot be opened\n";
 }
@@ -64,7 +73,7 @@ bool ParseCheckOptions(int argc, const char* const* argv, CheckOptions* options,
       options->json = true;
     } else if (strcmp(arg, "--no-capture") == 0) {
       options->noCapture = true;
-    } else if (strcmp(arg, "--unit") == 0 || strcmp(arg, "--timeout") == 0) {
+    } else if (strcmp(arg, "--unit") == 0 || strcmp(arg, "--timeout") == 0 || strcmp(arg, "--slow") == 0) {
       if (!ParseValued(argc, argv, &i, options, error)) return false;
     } else if (arg[0] == '-' && arg[1] != '\0') {
       return Fail(error, std::string("unknown option: ") + arg);

@@ -15,13 +15,18 @@ namespace {
 // How long a check waits to see the capture asleep in the plug-in before it disconnects anyway.
 constexpr std::chrono::milliseconds kSettleBound{1000};
 
-std::string BoundText() { return std::to_string(kDisconnectBound.count()) + " ms"; }
+std::string BoundText(std::chrono::milliseconds bound) { return std::to_string(bound.count()) + " ms"; }
+
+std::chrono::milliseconds BoundOf(const CheckContext& context) {
+  return kDisconnectBound * context.options.slowFactor;
+}
 
 std::string DisconnectText(uint32_t id) { return CallText(FPX_DISCONNECT_NAME, id); }
 
 // The disconnect from the second thread while the capture sleeps in the plug-in.
 DisconnectDuringSeen DisconnectWhileCapturing(CheckedUnits& found, const CheckContext& context) {
   DisconnectDuringSeen seen;
+  seen.bound = BoundOf(context);
   context.channel.Step(ConnectCallText(found.id) + " on the capture thread");
   CaptureThread capture(found.unit, true);
   capture.AwaitCaptureCall();
@@ -32,7 +37,7 @@ DisconnectDuringSeen DisconnectWhileCapturing(CheckedUnits& found, const CheckCo
     context.channel.Step(DisconnectText(found.id) + " from a second thread while the capture runs");
     seen.disconnected = found.unit->Disconnect();
   }
-  seen.returned = seen.endedFirst || capture.AwaitReturn(kDisconnectBound);
+  seen.returned = seen.endedFirst || capture.AwaitReturn(seen.bound);
   if (seen.returned) seen.result = capture.Result();
   return seen;
 }
@@ -52,7 +57,7 @@ CheckVerdict JudgeDisconnectDuringCapture(const DisconnectDuringSeen& seen) {
                 "the capture ended (status " + StatusText(seen.result) +
                     ") before the disconnect came; run with no finger on the reader to judge this");
   else if (!seen.returned)
-    verdict.Add(CheckResult::kFail, "the capture still runs " + BoundText() +
+    verdict.Add(CheckResult::kFail, "the capture still runs " + BoundText(seen.bound) +
                                         " after FpxDisconnect from another thread (which returned " +
                                         StatusText(seen.disconnected) +
                                         "): closing the window does not end it");
@@ -62,11 +67,11 @@ CheckVerdict JudgeDisconnectDuringCapture(const DisconnectDuringSeen& seen) {
   return verdict;
 }
 
-CheckVerdict JudgeCaptureAfterDisconnect(bool returned, int32_t result) {
+CheckVerdict JudgeCaptureAfterDisconnect(bool returned, int32_t result, std::chrono::milliseconds bound) {
   CheckVerdict verdict;
   if (!returned)
     verdict.Add(CheckResult::kWarn,
-                "a capture that starts after FpxDisconnect still runs " + BoundText() +
+                "a capture that starts after FpxDisconnect still runs " + BoundText(bound) +
                     " later: a window closed just before the capture starts leaves it waiting");
   else if (result == 0)
     verdict.Add(CheckResult::kWarn,
@@ -95,7 +100,7 @@ CheckVerdict CheckCaptureAfterDisconnect(const CheckContext& context) {
   found.unit->Disconnect();
   context.channel.Step(CaptureCallText(found.id) + " after the disconnect");
   CaptureThread capture(found.unit, false);
-  bool returned = capture.AwaitReturn(kDisconnectBound);
+  bool returned = capture.AwaitReturn(BoundOf(context));
   if (returned) WorkersDisconnect(found, context);
-  return JudgeCaptureAfterDisconnect(returned, returned ? capture.Result() : 0);
+  return JudgeCaptureAfterDisconnect(returned, returned ? capture.Result() : 0, BoundOf(context));
 }

@@ -101,6 +101,11 @@ TEST(JudgementsTest, Disconnects) {
        "returned 0"},
       {JudgeCaptureAfterDisconnect(false, 0), CheckResult::kWarn,
        ("a capture that starts after FpxDisconnect still runs " + bound).c_str()},
+      // --slow 10: the bound that was waited for is the one named.
+      {JudgeDisconnectDuringCapture({false, 0, false, 0, kDisconnectBound * 10}), CheckResult::kFail,
+       "the capture still runs 1000 ms after"},
+      {JudgeCaptureAfterDisconnect(false, 0, kDisconnectBound * 10), CheckResult::kWarn,
+       "still runs 1000 ms later"},
   });
 }
 
