@@ -105,7 +105,7 @@ TEST(JudgementsTest, Disconnects) {
       {JudgeDisconnectDuringCapture({false, 0, false, 0, kDisconnectBound * 10}), CheckResult::kFail,
        "the capture still runs 1000 ms after"},
       {JudgeCaptureAfterDisconnect(false, 0, kDisconnectBound * 10), CheckResult::kWarn,
-       "still runs 1000 ms later"},
+       "a capture that starts after FpxDisconnect still runs 1000 ms later"},
   });
 }
 
