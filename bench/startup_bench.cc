@@ -8,10 +8,11 @@
 // alternated, N runs each after one warm-up run each; every run is timed from the fork to the
 // reaped exit, and its peak resident set comes from wait4.
 //
-// It creates the record (under kExchangeKey) and an Xvfb of its own, so it belongs inside scripts/sandbox,
-// whose IPC namespace holds the segment and whose configuration root names the simulator. It refuses to
-// run when a segment with the key exists already. --summary prints one tab-separated line instead
-// of the table: the runs, then median ms, min ms and median peak KiB of PROGRAM and of FLOOR.
+// It creates the record (under kExchangeKey) and an Xvfb of its own, so it belongs inside
+// scripts/sandbox, whose IPC namespace holds the segment and whose configuration root names the
+// simulator. It refuses to run when a segment with the key exists already. --summary prints one
+// tab-separated line instead of the table: the runs, then median ms, min ms and median peak KiB
+// of PROGRAM and of FLOOR.
 #include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>

@@ -12,10 +12,10 @@
 //   --sample-size N       offset 256
 //   --selected N          offset 275
 //   --units N             offset 280
-// Other options: --key N (default kExchangeKey, the program's), --timeout SECONDS (default 120; the program
-// is killed with SIGKILL when it runs longer), --mode OCTAL (the segment's permissions, default 600),
-// --creator-uid N (the segment is created under that effective user id, as another user's would
-// be; needs root).
+// Other options: --key N (default: the program's, kExchangeKey), --timeout SECONDS (default 120;
+// the program is killed with SIGKILL when it runs longer), --mode OCTAL (the segment's
+// permissions, default 600), --creator-uid N (the segment is created under that effective user
+// id, as another user's would be; needs root).
 //
 // The segment is created with IPC_CREAT | IPC_EXCL and is removed at the end.
 // The program's standard streams are the parent's own. After the program has ended, standard
