@@ -8,10 +8,11 @@
 // alternated, N runs each after one warm-up run each; every run is timed from the fork to the
 // reaped exit, and its peak resident set comes from wait4.
 //
-// It creates the record (key 43623) and an Xvfb of its own, so it belongs inside scripts/sandbox,
-// whose IPC namespace holds the segment and whose /etc/Velmora names the simulator. It refuses to
-// run when a segment with the key exists already. --summary prints one tab-separated line instead
-// of the table: the runs, then median ms, min ms and median peak KiB of PROGRAM and of FLOOR.
+// It creates the record (under kExchangeKey) and an Xvfb of its own, so it belongs inside
+// scripts/sandbox, whose IPC namespace holds the segment and whose configuration root names the
+// simulator. It refuses to run when a segment with the key exists already. --summary prints one
+// tab-separated line instead of the table: the runs, then median ms, min ms and median peak KiB
+// of PROGRAM and of FLOOR.
 #include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -24,7 +25,7 @@
 #include <vector>
 
 #include "capture/capture_exchange.h"
-#include "capture/exchange_segment.h"
+#include "capture/parent_record.h"
 #include "tests/support/private_x_server.h"
 #include "tools/capture_host/host_child.h"
 
@@ -47,10 +48,10 @@ HostSignals g_Signals;
 // Whatever ends the benchmark, exit() included, takes the server, the record and the log along:
 // the server as a static object, the others through CleanUp.
 PrivateXServer g_Server;
-int g_RecordId = -1;
+ParentRecord g_Record;
 
 void CleanUp() {
-  if (g_RecordId >= 0) ExchangeRemove(g_RecordId);
+  ParentRecordRelease(&g_Record);
   if (!g_LogPath.empty()) unlink(g_LogPath.c_str());
 }
 
@@ -103,17 +104,9 @@ Options Parse(int argc, char** argv) {
 
 // A segment with the key that exists already belongs to someone else and is left alone.
 CaptureExchange* CreateRecord() {
-  g_RecordId = ExchangeCreate(kExchangeKey, 0600);
-  if (g_RecordId < 0) {
-    perror("shmget");
+  if (ParentRecordCreate(kExchangeKey, &g_Record) != RecordCreation::kCreated)
     Fail("cannot create the record (is this inside scripts/sandbox?)");
-  }
-  CaptureExchange* record = ExchangeAttach(g_RecordId);
-  if (record == nullptr) {
-    perror("shmat");
-    exit(1);
-  }
-  return record;
+  return g_Record.record;
 }
 
 void ResetRecord(CaptureExchange* record) {
@@ -238,8 +231,6 @@ int main(int argc, char** argv) {
     capture.push_back(RunCapture(options.program, record));
     floor.push_back(RunFloor(options.floor));
   }
-  ExchangeDetach(record);
-
   Summary c = Summarise(capture), f = Summarise(floor);
   if (options.summary)
     printf("%d\t%.3f\t%.3f\t%ld\t%.3f\t%.3f\t%ld\n", options.runs, c.medianMs, c.minMs, c.medianKiB,

@@ -1,6 +1,6 @@
 // The exchange segment's system calls. The program looks the parent's segment up, judges its
 // origin and attaches it; it never creates, detaches or removes it. Whatever plays the parent
-// creates it, detaches and removes it after the run, through the calls at the end of this file.
+// holds it through parent_record.h, which makes the calls at the end of this file.
 //
 // Thread rules: any thread; each call is one system call and keeps no state of its own.
 #ifndef VELMORA_CAPTURE_EXCHANGE_SEGMENT_H_

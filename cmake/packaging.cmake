@@ -53,8 +53,11 @@ velmora_man_page(velmora-plugin-check dev)
 # One package per component; the default component keeps the name velmora-capture (CPack would
 # call it velmora-capture-unspecified).
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL Unspecified fprint dev)
-if(GIO_FOUND)
+set(CPACK_COMPONENTS_ALL Unspecified dev)
+if(VELMORA_WITH_FPRINT)
+  list(APPEND CPACK_COMPONENTS_ALL fprint)
+endif()
+if(VELMORA_WITH_FPRINTD)
   list(APPEND CPACK_COMPONENTS_ALL fprintd)
 endif()
 set(CPACK_DEBIAN_UNSPECIFIED_PACKAGE_NAME ${VELMORA_PACKAGE_NAME})

@@ -21,13 +21,13 @@ struct ConfigItem {
 };
 
 // Writes into `out` (of `capacity` bytes) the path that the opens use for `path`: `path` itself when
-// it is absolute, else `path` below $QX_PATH (when set, even to an empty text) or below
-// "/etc/Velmora". 0, or -1 when it does not fit or an argument is missing. Whoever examines the
-// files of a store beside the store itself must resolve its path the same way.
+// it is absolute, else `path` below $QX_PATH (when set, even to an empty text) or below the
+// configuration root (kConfigRoot of install_paths.h). 0, or -1 when it does not fit or an argument is
+// missing. Whoever examines the files of a store beside the store itself must resolve its path the same way.
 int ConfigResolvePath(const char* path, char* out, int capacity);
 
 // Opens the store at `path`; a relative path is resolved below $QX_PATH (when set, even to an
-// empty text) or below "/etc/Velmora". Gives null when the path does not exist, when a directory
+// empty text) or below the configuration root. Gives null when the path does not exist, when a directory
 // has no readable "conf" file, when the file cannot be read or is no regular file (a FIFO, a
 // device, a directory), or when the resolved path (or the "conf" path) does not fit 4096 bytes. The caller
 // must ConfigClose it.

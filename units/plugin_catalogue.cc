@@ -4,6 +4,7 @@
 #include <string>
 
 #include "config/config_store.h"
+#include "install_paths.h"
 
 namespace {
 
@@ -45,4 +46,4 @@ void PluginCatalogueAt(const char* root, PluginEntryList& list) {
   }
 }
 
-void PluginCatalogue(PluginEntryList& list) { PluginCatalogueAt(kPluginCatalogueRoot, list); }
+void PluginCatalogue(PluginEntryList& list) { PluginCatalogueAt(kConfigRoot, list); }

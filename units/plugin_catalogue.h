@@ -13,8 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "install_paths.h"
-
 // One catalogue record, held by value.
 struct PluginEntry {
   std::string entryName;    // the entry's name in the root
@@ -24,10 +22,8 @@ struct PluginEntry {
 
 using PluginEntryList = std::vector<PluginEntry>;
 
-// The configuration root that the installed program reads.
-inline constexpr const char* kPluginCatalogueRoot = kConfigRoot;
-
-// Replaces the content of `list` by the entries of "/etc/Velmora", in directory order. An
+// Replaces the content of `list` by the entries of the configuration root (kConfigRoot of
+// install_paths.h), in directory order. An
 // unusable root gives an empty list; an entry that cannot be opened or lacks "Name" or "Type" is
 // left out. Only std::bad_alloc leaves it.
 void PluginCatalogue(PluginEntryList& list);

@@ -7,6 +7,7 @@
 
 #include <iterator>
 
+#include "install_paths.h"
 #include "units/bio_unit_impl.h"
 #include "units/entry_discovery.h"
 #include "units/plugin_catalogue.h"
@@ -48,7 +49,7 @@ UnitSequence EnumerateUnitsAt(const char* root) {
   return units;
 }
 
-UnitSequence EnumerateUnits() { return EnumerateUnitsAt(kPluginCatalogueRoot); }
+UnitSequence EnumerateUnits() { return EnumerateUnitsAt(kConfigRoot); }
 
 namespace {
 

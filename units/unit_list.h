@@ -18,10 +18,10 @@
 
 using UnitSequence = std::vector<std::shared_ptr<BioUnit>>;
 
-// The units of the plug-ins installed in "/etc/Velmora". Throws std::runtime_error("FpxGetInfo
-// failed") when a plug-in cannot describe one of its units; everything acquired so far (units,
-// libraries) is released before the error leaves. Plug-ins that cannot be loaded, bound or
-// enumerated are skipped silently; entries whose files someone else could change (see
+// The units of the plug-ins of the configuration root (kConfigRoot of install_paths.h). Throws
+// std::runtime_error("FpxGetInfo failed") when a plug-in cannot describe one of its units; everything
+// acquired so far (units, libraries) is released before the error leaves. Plug-ins that cannot be loaded,
+// bound or enumerated are skipped silently; entries whose files someone else could change (see
 // plugin_trust.h) are skipped with one line on standard error.
 UnitSequence EnumerateUnits();
 

@@ -12,10 +12,10 @@
 //   --sample-size N       offset 256
 //   --selected N          offset 275
 //   --units N             offset 280
-// Other options: --key N (default 43623), --timeout SECONDS (default 120; the program is killed
-// with SIGKILL when it runs longer), --mode OCTAL (the segment's permissions, default 600),
-// --creator-uid N (the segment is created under that effective user id, as another user's would
-// be; needs root).
+// Other options: --key N (default: the program's, kExchangeKey), --timeout SECONDS (default 120;
+// the program is killed with SIGKILL when it runs longer), --mode OCTAL (the segment's
+// permissions, default 600), --creator-uid N (the segment is created under that effective user
+// id, as another user's would be; needs root).
 //
 // The segment is created with IPC_CREAT | IPC_EXCL and is removed at the end.
 // The program's standard streams are the parent's own. After the program has ended, standard
@@ -37,6 +37,7 @@
 
 #include "capture/capture_exchange.h"
 #include "capture/exchange_segment.h"
+#include "capture/parent_record.h"
 #include "tests/programs/program_args.h"
 #include "tools/capture_host/host_child.h"
 
@@ -175,24 +176,24 @@ int CreateAs(long creatorUid, long key, long mode) {
   return shmid;
 }
 
-CaptureExchange* CreateSegment(const Options& options, int* shmid) {
-  *shmid = CreateAs(options.creatorUid, options.key, options.mode);
-  if (*shmid < 0) Fail(std::string("shmget: ") + strerror(errno));
-  CaptureExchange* record = ExchangeAttach(*shmid);
-  if (record != nullptr) return record;
-  int error = errno;
-  ExchangeRemove(*shmid);
-  Fail(std::string("shmat: ") + strerror(error));
+// The creator is another user's when asked, but the attachment is root's: the segment's mode may
+// close it to its own creator.
+ParentRecord CreateRecord(const Options& options) {
+  int shmid = CreateAs(options.creatorUid, options.key, options.mode);
+  if (shmid < 0) Fail(std::string("shmget: ") + strerror(errno));
+  ParentRecord held;
+  if (!ParentRecordHold(shmid, &held)) Fail("cannot attach the record");
+  return held;
 }
 
 // Runs the program by PATH with our own streams; kills it with SIGKILL at the timeout.
-ChildEnd RunProgram(const Options& options, int shmid) {
+ChildEnd RunProgram(const Options& options, ParentRecord* held) {
   HostSignals signals = HostBlockSignals(HostInterrupts::kNone);
   fflush(stdout);
   pid_t pid = HostStartChild(HostCommand{options.program.data(), true}, signals);
   if (pid < 0) {
     int error = errno;
-    ExchangeRemove(shmid);
+    ParentRecordRelease(held);
     Fail(std::string("cannot start ") + options.program[0] + ": " + strerror(error));
   }
   ChildEnd end;
@@ -207,13 +208,11 @@ int main(int argc, char** argv) {
   uint8_t bytes[kExchangeSize];
   StartRecord(options.fields, bytes);
   SetFields(options.fields, reinterpret_cast<CaptureExchange*>(bytes));
-  int shmid = -1;
-  CaptureExchange* record = CreateSegment(options, &shmid);
-  memcpy(record, bytes, kExchangeSize);
-  ChildEnd end = RunProgram(options, shmid);
-  memcpy(bytes, record, kExchangeSize);
-  ExchangeDetach(record);
-  ExchangeRemove(shmid);
+  ParentRecord held = CreateRecord(options);
+  memcpy(held.record, bytes, kExchangeSize);
+  ChildEnd end = RunProgram(options, &held);
+  memcpy(bytes, held.record, kExchangeSize);
+  ParentRecordRelease(&held);
   if (end.exited)
     printf("exit %d\n", end.exitStatus);
   else

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include <string>
+#include <vector>
 
 #include "capture/capture_exchange.h"
 #include "tests/programs/program_args.h"
@@ -14,9 +15,10 @@ using namespace velmora::test;  // the shared test support
 
 namespace {
 
-CommandRun InNamespace(const std::string& script) {
-  return RunCommand(std::string("unshare --ipc sh -c 'PARENT=") + TEST_PARENT + "; FAKE=" + FAKE_CAPTURE +
-                    "; " + script + "'");
+// velmora-test-parent with `args`, in an IPC namespace of its own.
+CommandRun Parent(std::vector<std::string> args, ErrorStream error = ErrorStream::kInherited) {
+  args.insert(args.begin(), {"unshare", "--ipc", TEST_PARENT});
+  return RunProgram(args, error);
 }
 
 std::string Hex(const CaptureExchange& record) {
@@ -31,9 +33,8 @@ std::string Hex(const CaptureExchange& record) {
 }
 
 TEST(TestParent, PrintsStatusAndTheWholeRecordLast) {
-  CommandRun run = InNamespace(
-      "$PARENT --fill-byte aa --enrolled 0b,03 --sample-size 77 -- $FAKE --sample abc --finger 3 --units 2; "
-      "echo parent $?");
+  CommandRun run = Parent({"--fill-byte", "aa", "--enrolled", "0b,03", "--sample-size", "77", "--",
+                           FAKE_CAPTURE, "--sample", "abc", "--finger", "3", "--units", "2"});
   CaptureExchange expected;
   memset(&expected, 0xAA, sizeof expected);
   expected.enrollmentSize = 2;
@@ -45,29 +46,36 @@ TEST(TestParent, PrintsStatusAndTheWholeRecordLast) {
   expected.UnitCount = 2;
   expected.bIsScanDone = 1;
   expected.doneCompanion = 0;
-  EXPECT_NE(run.out.find(" enrollmentSize 2 enrolled 0b03\nexit 0\nrecord " + Hex(expected) + "\nparent 0\n"),
-            std::string::npos)
-      << run.out;
+  EXPECT_EQ(run.status, 0);
+  std::string last = " enrollmentSize 2 enrolled 0b03\nexit 0\nrecord " + Hex(expected) + "\n";
+  EXPECT_TRUE(run.out.ends_with(last)) << run.out;
 }
 
 TEST(TestParent, RecordHexIsTakenAsGivenAndSignalsAreReported) {
   std::string record;
   for (size_t i = 0; i < kExchangeSize; ++i)
     record += "0123456789abcdef"[i % 16], record += "fedcba9876543210"[i % 16];
-  CommandRun run = InNamespace("$PARENT --record-hex " + record +
-                               " -- /bin/true; $PARENT --timeout 1 -- $FAKE --mode hang");
-  EXPECT_NE(run.out.find("exit 0\nrecord " + record + "\n"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("\nsignal 9\nrecord "), std::string::npos) << run.out;
+  CommandRun given = Parent({"--record-hex", record, "--", "/bin/true"});
+  EXPECT_EQ(given.out, "exit 0\nrecord " + record + "\n");
+  CommandRun hung = Parent({"--timeout", "1", "--", FAKE_CAPTURE, "--mode", "hang"});
+  EXPECT_EQ(hung.status, 0);
+  EXPECT_NE(hung.out.find("\nsignal 9\nrecord "), std::string::npos) << hung.out;
 }
 
 TEST(TestParent, OwnFailuresExitOne) {
-  CommandRun run = InNamespace(
-      "$PARENT -- $PARENT -- /bin/true 2>/dev/null; echo parent $?; "
-      "$PARENT --record-hex 00 -- /bin/true 2>/dev/null; echo short $?; "
-      "$PARENT -- /nonexistent/program 2>/dev/null; echo missing $?");
-  EXPECT_NE(run.out.find("exit 1\nrecord "), std::string::npos) << "the inner parent finds the segment:\n"
-                                                                << run.out;
-  EXPECT_NE(run.out.find("short 1\nmissing 1\n"), std::string::npos) << run.out;
+  CommandRun nested = Parent({"--", TEST_PARENT, "--", "/bin/true"}, ErrorStream::kDiscarded);
+  EXPECT_EQ(nested.out.rfind("exit 1\nrecord ", 0), 0u) << "the inner parent finds the segment:\n"
+                                                        << nested.out;
+  struct Case {
+    std::vector<std::string> args;
+    const char* what;
+  } cases[] = {{{"--record-hex", "00", "--", "/bin/true"}, "short record"},
+               {{"--", "/nonexistent/program"}, "missing program"}};
+  for (const Case& c : cases) {
+    CommandRun run = Parent(c.args, ErrorStream::kDiscarded);
+    EXPECT_EQ(run.status, 1) << c.what;
+    EXPECT_EQ(run.out, "") << c.what;
+  }
 }
 
 TEST(ProgramArgs, HexBytesAreStrict) {

@@ -4,22 +4,22 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "capture/parent_record.h"
 #include "tools/capture_host/host_child.h"
 #include "tools/capture_host/host_result.h"
-#include "tools/capture_host/host_segment.h"
 
 namespace {
 
-bool CreateSegment(int key, const HostOptions& options, HostSegment* segment) {
-  int created = HostSegmentCreate(key, segment);
-  if (created == kSegmentExists) {
+bool CreateSegment(int key, const HostOptions& options, ParentRecord* segment) {
+  RecordCreation created = ParentRecordCreate(key, segment);
+  if (created == RecordCreation::kExists) {
     fprintf(stderr,
             "velmora-capture-host: a segment with key %d exists already; another capture may be "
             "running, so it is left alone\n",
             key);
   }
-  if (created != kSegmentCreated) return false;
-  HostWriteRequest(segment->record, options.fingers);
+  if (created != RecordCreation::kCreated) return false;
+  ExchangeWriteRequest(segment->record, ParentRequest(options.fingers));
   return true;
 }
 
@@ -44,19 +44,19 @@ pid_t StartProgram(const HostOptions& options, const HostSignals& signals) {
 
 int RunHost(const HostOptions& options, int key) {
   HostSignals signals = HostBlockSignals(HostInterrupts::kTaken);
-  HostSegment segment;
+  ParentRecord segment;
   if (!CreateSegment(key, options, &segment)) return kHostError;
   pid_t pid = StartProgram(options, signals);
   if (pid < 0) {
     fprintf(stderr, "velmora-capture-host: cannot start %s: %s\n", options.program.c_str(), strerror(errno));
-    HostSegmentRelease(&segment);
+    ParentRecordRelease(&segment);
     return kHostError;
   }
   ChildEnd end;
   int signal = HostWaitChild(pid, options.timeoutSeconds, signals, &end);
   CaptureExchange record;
   memcpy(&record, segment.record, sizeof record);
-  HostSegmentRelease(&segment);
+  ParentRecordRelease(&segment);
   if (signal != 0) return Interrupted(signal);
   PrintResult(options, end, record);
   return HostExitStatus(end, record);

@@ -9,7 +9,9 @@
 
 #include <algorithm>
 #include <set>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "tests/support/catalogue_root.h"
 #include "tests/support/command_run.h"
@@ -49,10 +51,18 @@ struct Checked {
   }
 };
 
+// The checker's arguments: `options` (words between blanks) and the library.
+std::vector<std::string> CheckerArgs(const std::string& library, const std::string& options) {
+  std::vector<std::string> args = {VELMORA_PLUGIN_CHECK_BIN, "--json", "--timeout", "5"};
+  std::istringstream words(options);
+  for (std::string word; words >> word;) args.push_back(word);
+  args.push_back(library);
+  return args;
+}
+
 // A timeout that a hang needs to reach, yet generous for a sanitized build on a busy machine.
 Checked Check(const std::string& library, const std::string& options = "") {
-  CommandRun run =
-      RunCommand(std::string(VELMORA_PLUGIN_CHECK_BIN) + " --json --timeout 5 " + options + " " + library);
+  CommandRun run = RunProgram(CheckerArgs(library, options));
   Checked checked{run.status, ParseJson(run.out)};
   EXPECT_EQ(checked.report["library"].text, library);
   std::vector<std::string> ids;
@@ -221,22 +231,22 @@ TEST_F(PluginCheckTest, APluginThatKeepsEveryRulePassesAll) {
 
 TEST(PluginCheckCommandLine, UsageAndLibrariesThatCannotBeOpened) {
   std::string checker = VELMORA_PLUGIN_CHECK_BIN;
-  CommandRun help = RunCommand(checker + " --help");
+  CommandRun help = RunProgram({checker, "--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("usage: velmora-plugin-check ", 0), 0u) << help.out;
-  CommandRun bad = RunCommand(checker + " --timeout 0 x.so 2>&1");
+  CommandRun bad = RunProgram({checker, "--timeout", "0", "x.so"}, ErrorStream::kMerged);
   EXPECT_EQ(bad.status, 2);
   EXPECT_EQ(
       bad.out.rfind("velmora-plugin-check: --timeout: not a number of seconds from 1 to 3600: 0\nusage:", 0),
       0u)
       << bad.out;
-  CommandRun missing = RunCommand(checker + " /nonexistent/libfpx-none.so 2>/dev/null");
+  CommandRun missing = RunProgram({checker, "/nonexistent/libfpx-none.so"}, ErrorStream::kDiscarded);
   EXPECT_EQ(missing.status, 2);
   EXPECT_EQ(missing.out, "") << "nothing on standard output";
-  CommandRun said = RunCommand(checker + " /nonexistent/libfpx-none.so 2>&1");
+  CommandRun said = RunProgram({checker, "/nonexistent/libfpx-none.so"}, ErrorStream::kMerged);
   EXPECT_EQ(said.out.rfind("velmora-plugin-check: cannot open /nonexistent/libfpx-none.so: ", 0), 0u)
       << said.out;
-  CommandRun unresolved = RunCommand(checker + " --json " FPXTEST_UNRESOLVED_SO " 2>/dev/null");
+  CommandRun unresolved = RunProgram({checker, "--json", FPXTEST_UNRESOLVED_SO}, ErrorStream::kDiscarded);
   EXPECT_EQ(unresolved.status, 2) << "a symbol that immediate binding cannot resolve";
 }
 

@@ -4,8 +4,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "install_paths.h"
 #include "tools/units/unit_report.h"
-#include "units/plugin_catalogue.h"
 
 namespace {
 
@@ -13,14 +13,14 @@ int Usage(FILE* out, int status) {
   fprintf(out,
           "usage: velmora-units [--root DIR]\n  lists the fingerprint units of the plug-ins in DIR (default "
           "%s)\n",
-          kPluginCatalogueRoot);
+          kConfigRoot);
   return status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const char* root = kPluginCatalogueRoot;
+  const char* root = kConfigRoot;
   for (int i = 1; i < argc; ++i) {
     if (strcmp(argv[i], "--help") == 0) return Usage(stdout, 0);
     if (strcmp(argv[i], "--root") != 0 || i + 1 == argc) return Usage(stderr, 2);
