@@ -19,7 +19,7 @@ fail() {
 # check OPTIONS...: the checker's table in $tmp/report; fails the test on any failed check.
 check() {
   local status=0
-  "$VELMORA_PLUGIN_CHECK" --timeout 120 "$@" "$VELMORA_FPRINTD_SO" >"$tmp/report" 2>"$tmp/err" || status=$?
+  "$VELMORA_PLUGIN_CHECK" --timeout 120 --slow 10 "$@" "$VELMORA_FPRINTD_SO" >"$tmp/report" 2>"$tmp/err" || status=$?
   cat "$tmp/report"
   [ "$status" -eq 0 ] || fail "velmora-plugin-check $* exited $status: $(cat "$tmp/err")"
 }

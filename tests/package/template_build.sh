@@ -31,6 +31,6 @@ grep -q -- "-[Iisystem ]*$stage/usr/include " "$tmp/build/compile_commands.json"
 checker=$stage/usr/bin/velmora-plugin-check
 [ -x "$checker" ] || { echo "FAIL: velmora-plugin-check is not in the stage" >&2; exit 1; }
 status=0
-"$checker" "$tmp/build/libfpx-template.so" || status=$?
+"$checker" --slow 10 "$tmp/build/libfpx-template.so" || status=$?
 [ "$status" -eq 0 ] || { echo "FAIL: velmora-plugin-check exit status $status" >&2; exit 1; }
 echo "the template builds from the staged kit and passes velmora-plugin-check"

@@ -17,10 +17,10 @@ namespace {
 class PluginCheckFprintTest : public ::testing::Test {
  protected:
   // Each check is a process of its own that opens the reader; a generous limit per step, since
-  // the minutiae of a capture take long under a sanitizer.
+  // the minutiae of a capture take long under a sanitizer, and ten times the disconnect bound.
   JsonValue Check(const std::string& options, int expectedStatus, const std::string& redirection = "") {
-    CommandRun run = RunCommand(std::string(VELMORA_PLUGIN_CHECK_BIN) + " --json --timeout 120 " + options +
-                                " " + FPX_FPRINT_SO + redirection);
+    CommandRun run = RunCommand(std::string(VELMORA_PLUGIN_CHECK_BIN) + " --json --timeout 120 --slow 10 " +
+                                options + " " + FPX_FPRINT_SO + redirection);
     EXPECT_EQ(run.status, expectedStatus) << run.out;
     return ParseJson(run.out);
   }
