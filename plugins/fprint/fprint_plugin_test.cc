@@ -14,8 +14,8 @@
 #include <sstream>
 #include <thread>
 
-#include "plugins/fprint/fp_held.h"
-#include "plugins/fprint/fp_sample_sweep.h"
+#include "plugins/fprint/fprint_held.h"
+#include "plugins/fprint/fprint_sample_sweep.h"
 #include "tests/support/open_gate.h"
 #include "tests/support/ridge_image.h"
 #include "tests/support/scoped_env.h"

@@ -5,8 +5,8 @@
  *
  * Thread rules: the waiting thread must own `context` (pushed as thread-default) throughout.
  */
-#ifndef VELMORA_PLUGINS_FPRINT_FP_WAIT_H_
-#define VELMORA_PLUGINS_FPRINT_FP_WAIT_H_
+#ifndef VELMORA_PLUGINS_FPRINT_FPRINT_WAIT_H_
+#define VELMORA_PLUGINS_FPRINT_FPRINT_WAIT_H_
 
 #include <gio/gio.h>
 
@@ -20,4 +20,4 @@ void FprintWaitDone(GObject* source, GAsyncResult* result, gpointer wait);
 /* Iterates `context` until the call finished; gives its result, owned by the caller. */
 GAsyncResult* FprintWaitRun(GMainContext* context, FprintWait* wait);
 
-#endif /* VELMORA_PLUGINS_FPRINT_FP_WAIT_H_ */
+#endif /* VELMORA_PLUGINS_FPRINT_FPRINT_WAIT_H_ */

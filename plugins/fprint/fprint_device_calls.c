@@ -1,7 +1,7 @@
-/* libfprint's asynchronous calls, waited for on the unit's context (fp_device_calls.h). */
-#include "fp_device_calls.h"
+/* libfprint's asynchronous calls, waited for on the unit's context (fprint_device_calls.h). */
+#include "fprint_device_calls.h"
 
-#include "fp_wait.h"
+#include "fprint_wait.h"
 
 gboolean FprintOpen(FpDevice* device, GMainContext* context, GCancellable* cancellable, GError** error) {
   FprintWait wait = {NULL};

@@ -1,5 +1,5 @@
-/* Waiting for an asynchronous call on the plug-in's own context (fp_wait.h). */
-#include "fp_wait.h"
+/* Waiting for an asynchronous call on the plug-in's own context (fprint_wait.h). */
+#include "fprint_wait.h"
 
 void FprintWaitDone(GObject* source, GAsyncResult* result, gpointer wait) {
   (void)source;

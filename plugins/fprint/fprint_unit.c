@@ -1,12 +1,12 @@
-/* One reader and the claims of its operations (fp_unit.h). */
-#include "fp_unit.h"
+/* One reader and the claims of its operations (fprint_unit.h). */
+#include "fprint_unit.h"
 
 #include <stdio.h>
 
-#include "fp_device_calls.h"
-#include "fp_device_text.h"
-#include "fp_held.h"
-#include "fp_settings.h"
+#include "fprint_device_calls.h"
+#include "fprint_device_text.h"
+#include "fprint_held.h"
+#include "fprint_settings.h"
 
 FprintUnit* FprintUnitNew(FpDevice* device) {
   FprintUnit* unit = g_new0(FprintUnit, 1);
