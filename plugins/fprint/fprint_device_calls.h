@@ -1,7 +1,7 @@
 /*
  * libfprint's open, capture and close, each started asynchronously and waited for on `context`,
- * which the calling thread has pushed as its thread-default (fprint_wait.h). The *_sync calls are not
- * used: they iterate GLib's global default context, which the GTK main loop owns.
+ * which the calling thread has pushed as its thread-default. The *_sync calls are not used: they
+ * iterate GLib's global default context, which the GTK main loop owns.
  *
  * Thread rules: the calling thread owns `context`; one call per device at a time.
  */
