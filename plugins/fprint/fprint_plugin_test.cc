@@ -14,8 +14,8 @@
 #include <sstream>
 #include <thread>
 
-#include "plugins/fprint/fp_held.h"
-#include "plugins/fprint/fp_sample_sweep.h"
+#include "plugins/fprint/fprint_held.h"
+#include "plugins/fprint/fprint_sample_sweep.h"
 #include "tests/support/open_gate.h"
 #include "tests/support/ridge_image.h"
 #include "tests/support/scoped_env.h"
@@ -27,20 +27,24 @@ using namespace velmora::test;  // the shared test support
 
 namespace {
 
-// One capture on a thread of its own, as the program's worker runs it.
+// One capture on a thread of its own, as the program's worker runs it. Whatever its outcome, the
+// capture leaves the thread without the unit's context pushed.
 struct Capture {
   explicit Capture(PluginParams& plugin)
       : m_Thread([this, &plugin] {
           int32_t reserved = -1;
           m_Result = plugin.FpxSensorCaptureSample(1, 2, 1, &m_Sample, &m_Size, &reserved);
+          m_LeftContext = g_main_context_get_thread_default();
         }) {}
   int32_t Join() {
     m_Thread.join();
+    EXPECT_EQ(m_LeftContext, nullptr) << "the capture left a context pushed on its thread";
     return m_Result;
   }
   unsigned char* m_Sample = nullptr;
   int32_t m_Size = 0;
   int32_t m_Result = -1;
+  GMainContext* m_LeftContext = nullptr;
   std::thread m_Thread;
 };
 
@@ -88,7 +92,11 @@ class FprintPluginTest : public ::testing::Test {
     m_Reader = std::make_unique<VirtualReader>(m_Socket);
   }
 
-  void TearDown() override { EXPECT_EQ(m_Plugin->FpxDisconnect(1), 0); }
+  // The connects and disconnects of the test's thread, refused ones too, left no context pushed.
+  void TearDown() override {
+    EXPECT_EQ(m_Plugin->FpxDisconnect(1), 0);
+    EXPECT_EQ(g_main_context_get_thread_default(), nullptr) << "a call left a context pushed";
+  }
 
   // Starts a capture and sends `image` once the device waits for the finger; `sample` receives
   // the sample pointer as the capture left it.

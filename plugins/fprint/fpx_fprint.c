@@ -1,13 +1,13 @@
 /*
  * The eight entry points over libfprint: every image reader that libfprint supports becomes a
- * unit of the capture program. README.md describes the behaviour and the settings; fp_unit.h the
+ * unit of the capture program. README.md describes the behaviour and the settings; fprint_unit.h the
  * threads and contexts.
  */
 #include <fprint.h>
 #include <stdio.h>
 
-#include "fp_device_text.h"
-#include "fp_units.h"
+#include "fprint_device_text.h"
+#include "fprint_units.h"
 #include "velmora/fpx_plugin.h"
 
 int32_t FpxEnumUnits(uint32_t** unitIds, uint32_t* count) {

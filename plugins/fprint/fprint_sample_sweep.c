@@ -1,5 +1,5 @@
-/* Removing old samples and the fresh folders they leave (fp_sample_sweep.h). */
-#include "fp_sample_sweep.h"
+/* Removing old samples and the fresh folders they leave (fprint_sample_sweep.h). */
+#include "fprint_sample_sweep.h"
 
 #include <dirent.h>
 #include <errno.h>

@@ -11,8 +11,8 @@
  *
  * Thread rules: any thread; touches only the file system and the environment.
  */
-#ifndef VELMORA_PLUGINS_FPRINT_FP_SAMPLE_DIR_H_
-#define VELMORA_PLUGINS_FPRINT_FP_SAMPLE_DIR_H_
+#ifndef VELMORA_PLUGINS_FPRINT_FPRINT_SAMPLE_DIR_H_
+#define VELMORA_PLUGINS_FPRINT_FPRINT_SAMPLE_DIR_H_
 
 #ifdef __cplusplus
 extern "C" {
@@ -36,4 +36,4 @@ void FprintSampleFolderClose(FprintSampleFolder* folder);
 }
 #endif
 
-#endif /* VELMORA_PLUGINS_FPRINT_FP_SAMPLE_DIR_H_ */
+#endif /* VELMORA_PLUGINS_FPRINT_FPRINT_SAMPLE_DIR_H_ */

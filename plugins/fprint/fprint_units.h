@@ -8,12 +8,12 @@
  * Thread rules: FprintEnumerate runs on the thread that may own GLib's global default context
  * (the program's main thread, before the window exists); FprintFindUnit from any thread after it.
  */
-#ifndef VELMORA_PLUGINS_FPRINT_FP_UNITS_H_
-#define VELMORA_PLUGINS_FPRINT_FP_UNITS_H_
+#ifndef VELMORA_PLUGINS_FPRINT_FPRINT_UNITS_H_
+#define VELMORA_PLUGINS_FPRINT_FPRINT_UNITS_H_
 
 #include <stdint.h>
 
-#include "fp_unit.h"
+#include "fprint_unit.h"
 
 /* Enumerates once. The unit count, after one line on stderr for each reader without images; or -1
  * after one line on stderr when the global default context cannot be acquired (another thread
@@ -23,4 +23,4 @@ int FprintEnumerate(void);
 /* The unit with id `unitId`, or NULL for an id that was never handed out. */
 FprintUnit* FprintFindUnit(uint32_t unitId);
 
-#endif /* VELMORA_PLUGINS_FPRINT_FP_UNITS_H_ */
+#endif /* VELMORA_PLUGINS_FPRINT_FPRINT_UNITS_H_ */

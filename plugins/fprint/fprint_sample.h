@@ -4,12 +4,12 @@
  * bytes:
  *   fpx1;image=<path>;width=<W>;height=<H>;minutiae=<n>;sha256=<hex>;device=<driver>/<device id>
  * Each new sample first removes the plug-in's own samples in that folder that are older than
- * kFprintSampleLifetimeSeconds (fp_sample_sweep.h).
+ * kFprintSampleLifetimeSeconds (fprint_sample_sweep.h).
  *
  * Thread rules: any thread; the FprintSample belongs to the caller.
  */
-#ifndef VELMORA_PLUGINS_FPRINT_FP_SAMPLE_H_
-#define VELMORA_PLUGINS_FPRINT_FP_SAMPLE_H_
+#ifndef VELMORA_PLUGINS_FPRINT_FPRINT_SAMPLE_H_
+#define VELMORA_PLUGINS_FPRINT_FPRINT_SAMPLE_H_
 
 #include <fprint.h>
 
@@ -31,4 +31,4 @@ void FprintSampleDiscard(FprintSample* sample);
 /* Frees the path; the file stays. */
 void FprintSampleClear(FprintSample* sample);
 
-#endif /* VELMORA_PLUGINS_FPRINT_FP_SAMPLE_H_ */
+#endif /* VELMORA_PLUGINS_FPRINT_FPRINT_SAMPLE_H_ */

@@ -1,7 +1,7 @@
-/* The reader's printed texts (fp_device_text.h). */
-#include "fp_device_text.h"
+/* The reader's printed texts (fprint_device_text.h). */
+#include "fprint_device_text.h"
 
-#include "fp_usb_device.h"
+#include "fprint_usb_device.h"
 
 const char* FprintDeviceName(FpDevice* device) {
   const char* name = fp_device_get_name(device);

@@ -6,8 +6,8 @@
  *
  * Thread rules: any thread; reads the error only.
  */
-#ifndef VELMORA_PLUGINS_FPRINT_FP_HELD_H_
-#define VELMORA_PLUGINS_FPRINT_FP_HELD_H_
+#ifndef VELMORA_PLUGINS_FPRINT_FPRINT_HELD_H_
+#define VELMORA_PLUGINS_FPRINT_FPRINT_HELD_H_
 
 #include <glib.h>
 
@@ -29,4 +29,4 @@ gboolean FprintHeldElsewhere(const GError* error);
 }
 #endif
 
-#endif /* VELMORA_PLUGINS_FPRINT_FP_HELD_H_ */
+#endif /* VELMORA_PLUGINS_FPRINT_FPRINT_HELD_H_ */

@@ -4,8 +4,8 @@
  *
  * Thread rules: any thread; libfprint's getters only read the device.
  */
-#ifndef VELMORA_PLUGINS_FPRINT_FP_DEVICE_TEXT_H_
-#define VELMORA_PLUGINS_FPRINT_FP_DEVICE_TEXT_H_
+#ifndef VELMORA_PLUGINS_FPRINT_FPRINT_DEVICE_TEXT_H_
+#define VELMORA_PLUGINS_FPRINT_FPRINT_DEVICE_TEXT_H_
 
 #include <fprint.h>
 
@@ -20,4 +20,4 @@ char* FprintDeviceLabel(FpDevice* device);
  * free with g_free. */
 char* FprintDeviceTitle(FpDevice* device);
 
-#endif /* VELMORA_PLUGINS_FPRINT_FP_DEVICE_TEXT_H_ */
+#endif /* VELMORA_PLUGINS_FPRINT_FPRINT_DEVICE_TEXT_H_ */

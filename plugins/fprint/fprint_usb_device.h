@@ -5,8 +5,8 @@
  *
  * Thread rules: any thread; reads the device's property only.
  */
-#ifndef VELMORA_PLUGINS_FPRINT_FP_USB_DEVICE_H_
-#define VELMORA_PLUGINS_FPRINT_FP_USB_DEVICE_H_
+#ifndef VELMORA_PLUGINS_FPRINT_FPRINT_USB_DEVICE_H_
+#define VELMORA_PLUGINS_FPRINT_FPRINT_USB_DEVICE_H_
 
 #include <fprint.h>
 #include <gusb.h>
@@ -18,4 +18,4 @@ GUsbDevice* FprintUsbDeviceOf(FpDevice* device);
  * USB device; free with g_free. */
 char* FprintUsbIds(FpDevice* device);
 
-#endif /* VELMORA_PLUGINS_FPRINT_FP_USB_DEVICE_H_ */
+#endif /* VELMORA_PLUGINS_FPRINT_FPRINT_USB_DEVICE_H_ */

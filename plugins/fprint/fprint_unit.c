@@ -1,12 +1,12 @@
-/* One reader and the claims of its operations (fp_unit.h). */
-#include "fp_unit.h"
+/* One reader and the claims of its operations (fprint_unit.h). */
+#include "fprint_unit.h"
 
 #include <stdio.h>
 
-#include "fp_device_calls.h"
-#include "fp_device_text.h"
-#include "fp_held.h"
-#include "fp_settings.h"
+#include "fprint_device_calls.h"
+#include "fprint_device_text.h"
+#include "fprint_held.h"
+#include "fprint_settings.h"
 
 FprintUnit* FprintUnitNew(FpDevice* device) {
   FprintUnit* unit = g_new0(FprintUnit, 1);
@@ -25,9 +25,11 @@ static const char* Refusal(const FprintUnit* unit, gboolean connecting) {
   return NULL;
 }
 
-/* Claims the unit for an operation of the calling thread and gives its cancellable (borrowed) and
- * whether the device is open, or NULL and the refusal. A connect first waits until a disconnect
- * in progress has ended its operation and the closer has closed the device. */
+/* Claims the unit for an operation of the calling thread, which owns the unit's context from here
+ * (pushed as its thread-default) until Release, and gives the operation's cancellable (borrowed)
+ * and whether the device is open; or NULL and the refusal, the context untouched. A connect first
+ * waits until a disconnect in progress has ended its operation and the closer has closed the
+ * device. */
 static GCancellable* Claim(FprintUnit* unit, gboolean connecting, gboolean* open, const char** refusal) {
   pthread_mutex_lock(&unit->m_Lock);
   while (connecting && !unit->m_Removed && (unit->m_Closing || (unit->m_Busy && unit->m_Disconnected)))
@@ -39,17 +41,19 @@ static GCancellable* Claim(FprintUnit* unit, gboolean connecting, gboolean* open
     unit->m_Busy = TRUE;
     unit->m_Cancellable = cancellable = g_cancellable_new();
     *open = unit->m_Open;
+    g_main_context_push_thread_default(unit->m_Context);
   }
   pthread_mutex_unlock(&unit->m_Lock);
   return cancellable;
 }
 
-/* Closes the device on the calling thread, which takes the unit's context for the close. */
+/* Closes the device on the calling thread, which owns the unit's context for the close. */
 static void CloseNow(FprintUnit* unit) {
   g_main_context_push_thread_default(unit->m_Context);
   g_autoptr(GError) error = NULL;
   if (!FprintClose(unit->m_Device, unit->m_Context, &error))
     fprintf(stderr, "velmora fprint: closing %s: %s\n", FprintDeviceName(unit->m_Device), error->message);
+  g_main_context_pop_thread_default(unit->m_Context);
 }
 
 /* The closer: a thread of the unit's own, for the life of the process, that closes the device
@@ -63,7 +67,6 @@ static gpointer RunCloser(gpointer data) {
     pthread_mutex_unlock(&unit->m_Lock);
     CloseNow(unit);
     pthread_mutex_lock(&unit->m_Lock);
-    g_main_context_pop_thread_default(unit->m_Context);
     unit->m_Open = FALSE;
     unit->m_Closing = FALSE;
     pthread_cond_broadcast(&unit->m_Changed);
@@ -84,10 +87,10 @@ static void StartClose(FprintUnit* unit) {
   pthread_cond_broadcast(&unit->m_Changed);
 }
 
-/* Ends the calling thread's operation: pops the unit's context, keeps `sample` as the unit's text
- * unless a disconnect came meanwhile, hands the close of an open device to the closer after such
- * a disconnect and gives up the claim. Whether the unit is still connected. */
-static gboolean Finish(FprintUnit* unit, gboolean open, const char* sample) {
+/* Ends the calling thread's operation that Claim started: pops the unit's context, keeps `sample`
+ * as the unit's text unless a disconnect came meanwhile, hands the close of an open device to the
+ * closer after such a disconnect and gives up the claim. Whether the unit is still connected. */
+static gboolean Release(FprintUnit* unit, gboolean open, const char* sample) {
   pthread_mutex_lock(&unit->m_Lock);
   g_main_context_pop_thread_default(unit->m_Context);
   gboolean connected = !unit->m_Disconnected && !unit->m_Removed;
@@ -109,14 +112,13 @@ int FprintUnitConnect(FprintUnit* unit) {
     fprintf(stderr, "velmora fprint: opening %s: %s\n", FprintDeviceName(unit->m_Device), refusal);
     return 1;
   }
-  g_main_context_push_thread_default(unit->m_Context);
   g_autoptr(GError) error = NULL;
   if (!open) open = FprintOpen(unit->m_Device, unit->m_Context, cancellable, &error);
   if (error != NULL)
     fprintf(stderr, "velmora fprint: opening %s: %s\n", FprintDeviceName(unit->m_Device),
             FprintHeldElsewhere(error) ? FPRINT_HELD_TEXT : error->message);
   gboolean cancelled = g_cancellable_is_cancelled(cancellable);
-  return Finish(unit, open, NULL) && open && !cancelled ? 0 : 1;
+  return Release(unit, open, NULL) && open && !cancelled ? 0 : 1;
 }
 
 /* One image, asking again after each retry until an image comes, the cap is passed or the
@@ -141,14 +143,13 @@ int FprintUnitCapture(FprintUnit* unit) {
   const char* refusal = NULL;
   GCancellable* cancellable = Claim(unit, FALSE, &open, &refusal);
   if (cancellable == NULL) return -1;
-  g_main_context_push_thread_default(unit->m_Context);
   FprintSample sample = {{0}, NULL};
   int length = -1;
   if (open) {
     g_autoptr(FpImage) image = CaptureWithRetries(unit, cancellable);
     if (image != NULL) length = FprintMakeSample(unit->m_Device, image, &sample);
   }
-  if (!Finish(unit, open, length >= 0 ? sample.m_Text : NULL) && length >= 0) {
+  if (!Release(unit, open, length >= 0 ? sample.m_Text : NULL) && length >= 0) {
     FprintSampleDiscard(&sample); /* the disconnect came first: nobody is to receive it */
     length = -1;
   }

@@ -4,12 +4,12 @@
  *
  * Thread rules: any thread; the image must not change while it is written.
  */
-#ifndef VELMORA_PLUGINS_FPRINT_FP_PGM_H_
-#define VELMORA_PLUGINS_FPRINT_FP_PGM_H_
+#ifndef VELMORA_PLUGINS_FPRINT_FPRINT_PGM_H_
+#define VELMORA_PLUGINS_FPRINT_FPRINT_PGM_H_
 
 #include <stddef.h>
 
-#include "fp_sample_dir.h"
+#include "fprint_sample_dir.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -34,4 +34,4 @@ void FprintPgmClear(FprintPgm* pgm);
 }
 #endif
 
-#endif /* VELMORA_PLUGINS_FPRINT_FP_PGM_H_ */
+#endif /* VELMORA_PLUGINS_FPRINT_FPRINT_PGM_H_ */

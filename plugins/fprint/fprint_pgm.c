@@ -1,5 +1,5 @@
-/* The PGM writer (fp_pgm.h). */
-#include "fp_pgm.h"
+/* The PGM writer (fprint_pgm.h). */
+#include "fprint_pgm.h"
 
 #include <errno.h>
 #include <fcntl.h>

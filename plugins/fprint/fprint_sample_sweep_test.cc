@@ -1,6 +1,6 @@
 // The clean-up of old samples and of the fresh folders that held them: what goes and what stays,
 // by name, kind, owner, age and what a folder holds.
-#include "plugins/fprint/fp_sample_sweep.h"
+#include "plugins/fprint/fprint_sample_sweep.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-/* The plug-in's settings from the environment (fp_settings.h). */
-#include "fp_settings.h"
+/* The plug-in's settings from the environment (fprint_settings.h). */
+#include "fprint_settings.h"
 
 #include <errno.h>
 #include <glib.h>

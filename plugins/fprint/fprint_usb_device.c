@@ -1,5 +1,5 @@
-/* The USB device under a reader (fp_usb_device.h). */
-#include "fp_usb_device.h"
+/* The USB device under a reader (fprint_usb_device.h). */
+#include "fprint_usb_device.h"
 
 GUsbDevice* FprintUsbDeviceOf(FpDevice* device) {
   GUsbDevice* usb = NULL;

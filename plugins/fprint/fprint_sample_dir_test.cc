@@ -1,7 +1,7 @@
 // The sample folder when other users got there first: the predictable folder taken, linked or
 // opened to all, and runtime folders that are not the caller's alone. Each case runs in a child
 // with private, empty /tmp and /dev/shm; uid 65534 plays the other user.
-#include "plugins/fprint/fp_sample_dir.h"
+#include "plugins/fprint/fprint_sample_dir.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@
 #include <functional>
 #include <string>
 
-#include "plugins/fprint/fp_pgm.h"
+#include "plugins/fprint/fprint_pgm.h"
 #include "tests/support/forked_child.h"
 #include "tests/support/private_mounts.h"
 

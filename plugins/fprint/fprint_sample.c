@@ -1,14 +1,14 @@
-/* The sample text (fp_sample.h). */
-#include "fp_sample.h"
+/* The sample text (fprint_sample.h). */
+#include "fprint_sample.h"
 
 #include <glib/gstdio.h>
 #include <stdio.h>
 #include <unistd.h>
 
-#include "fp_device_text.h"
-#include "fp_pgm.h"
-#include "fp_sample_dir.h"
-#include "fp_sample_sweep.h"
+#include "fprint_device_text.h"
+#include "fprint_pgm.h"
+#include "fprint_sample_dir.h"
+#include "fprint_sample_sweep.h"
 
 /* The text for a written file, or -1 (file removed) when it does not fit. */
 static int FormatSample(FpDevice* device, FpImage* image, FprintPgm* pgm, FprintSample* sample) {

@@ -3,13 +3,13 @@
  * read it, and whatever a parent left behind goes at the plug-in's next capture, once older than
  * kFprintSampleLifetimeSeconds. Only regular files of the caller's named as the plug-in names its
  * samples ("sample-XXXXXX.pgm") are removed; nothing else in the folder is touched. The same goes
- * for the fresh folders that the plug-in makes beside a taken velmora-<uid> (fp_sample_dir.h), a new
+ * for the fresh folders that the plug-in makes beside a taken velmora-<uid> (fprint_sample_dir.h), a new
  * one at each capture: the caller's own go once they hold nothing but such old samples.
  *
  * Thread rules: any thread; the folder stays open while the call runs.
  */
-#ifndef VELMORA_PLUGINS_FPRINT_FP_SAMPLE_SWEEP_H_
-#define VELMORA_PLUGINS_FPRINT_FP_SAMPLE_SWEEP_H_
+#ifndef VELMORA_PLUGINS_FPRINT_FPRINT_SAMPLE_SWEEP_H_
+#define VELMORA_PLUGINS_FPRINT_FPRINT_SAMPLE_SWEEP_H_
 
 #include <time.h>
 
@@ -37,4 +37,4 @@ void FprintSweepFreshFolders(int shared, const char* path, time_t now);
 }
 #endif
 
-#endif /* VELMORA_PLUGINS_FPRINT_FP_SAMPLE_SWEEP_H_ */
+#endif /* VELMORA_PLUGINS_FPRINT_FPRINT_SAMPLE_SWEEP_H_ */

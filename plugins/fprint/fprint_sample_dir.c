@@ -1,5 +1,5 @@
-/* The private sample folder (fp_sample_dir.h). */
-#include "fp_sample_dir.h"
+/* The private sample folder (fprint_sample_dir.h). */
+#include "fprint_sample_dir.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -12,7 +12,7 @@
 #include <sys/vfs.h>
 #include <unistd.h>
 
-#include "fp_settings.h"
+#include "fprint_settings.h"
 
 enum { kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC };
 

@@ -1,11 +1,11 @@
-/* The unit table (fp_units.h). */
-#include "fp_units.h"
+/* The unit table (fprint_units.h). */
+#include "fprint_units.h"
 
 #include <pthread.h>
 #include <stdio.h>
 
-#include "fp_device_text.h"
-#include "fp_usb_removal.h"
+#include "fprint_device_text.h"
+#include "fprint_usb_removal.h"
 
 static pthread_mutex_t g_Lock = PTHREAD_MUTEX_INITIALIZER;
 static FpContext* g_Context; /* created once, never freed: the library is never unloaded */

@@ -1,5 +1,5 @@
-/* A reader held by another process (fp_held.h). */
-#include "fp_held.h"
+/* A reader held by another process (fprint_held.h). */
+#include "fprint_held.h"
 
 #include <gio/gio.h>
 #include <string.h>

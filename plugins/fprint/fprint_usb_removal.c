@@ -1,10 +1,10 @@
-/* The USB readers' removal (fp_usb_removal.h). */
-#include "fp_usb_removal.h"
+/* The USB readers' removal (fprint_usb_removal.h). */
+#include "fprint_usb_removal.h"
 
 #include <stdio.h>
 
-#include "fp_unit.h"
-#include "fp_usb_device.h"
+#include "fprint_unit.h"
+#include "fprint_usb_device.h"
 
 /* libgusb's "device-removed" (GUsbContext*, GUsbDevice*): the unit of that device is removed. */
 static void OnUsbRemoved(GObject* usbContext, GObject* usbDevice, gpointer units) {

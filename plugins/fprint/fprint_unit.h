@@ -10,13 +10,13 @@
  * unit's context with g_main_context_invoke, and the device is closed on a thread of its own (the
  * closer), never on the caller's or the capturing thread's path.
  */
-#ifndef VELMORA_PLUGINS_FPRINT_FP_UNIT_H_
-#define VELMORA_PLUGINS_FPRINT_FP_UNIT_H_
+#ifndef VELMORA_PLUGINS_FPRINT_FPRINT_UNIT_H_
+#define VELMORA_PLUGINS_FPRINT_FPRINT_UNIT_H_
 
 #include <fprint.h>
 #include <pthread.h>
 
-#include "fp_sample.h"
+#include "fprint_sample.h"
 
 typedef struct FprintUnit {
   FpDevice* m_Device;                   /* owned reference */
@@ -39,7 +39,7 @@ FprintUnit* FprintUnitNew(FpDevice* device);
 /* Opens the device on the calling thread, unless open; first waits for a disconnect in progress
  * (its capture's end and the device's close). 0, or non-zero after one line on stderr (a reader
  * that another process holds is said to be held by the fingerprint service or another program,
- * fp_held.h; one that a capture of this unit holds is reported busy). */
+ * fprint_held.h; one that a capture of this unit holds is reported busy). */
 int FprintUnitConnect(FprintUnit* unit);
 
 /* Captures one image on the calling thread, waiting for the finger; a retry asks for the finger
@@ -59,4 +59,4 @@ int FprintUnitCancel(FprintUnit* unit);
 /* Any thread. The reader is gone: cancels a running operation; captures and connects fail. */
 void FprintUnitRemoved(FprintUnit* unit);
 
-#endif /* VELMORA_PLUGINS_FPRINT_FP_UNIT_H_ */
+#endif /* VELMORA_PLUGINS_FPRINT_FPRINT_UNIT_H_ */

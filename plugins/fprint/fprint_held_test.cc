@@ -1,6 +1,6 @@
 // Which errors of an open mean that another process holds the reader: the texts and codes that
 // libgusb, libfprint's drivers, GIO and libfprint's virtual readers give.
-#include "plugins/fprint/fp_held.h"
+#include "plugins/fprint/fprint_held.h"
 
 #include <fprint.h>
 #include <gio/gio.h>
