@@ -1,9 +1,6 @@
 #include "ui/finger_window.h"
 
-#include <glib-unix.h>
-#include <stdio.h>
 #include <stdlib.h>
-#include <sys/eventfd.h>
 
 #include "capture/capture_state.h"
 #include "capture/capture_worker.h"
@@ -11,6 +8,10 @@
 #include "ui/default_finger.h"
 #include "ui/finger_buttons.h"
 #include "ui/hand_background.h"
+#include "ui/main_thread_mail.h"
+#include "ui/status_line.h"
+#include "ui/translation.h"
+#include "units/prompt_sink.h"
 #include "units/unit_list.h"
 
 namespace {
@@ -21,32 +22,30 @@ void OnWindowDestroy(GtkWidget* /*window*/, gpointer /*data*/) {
   if (BioUnit* unit = UnitListFirst()) unit->Disconnect();
 }
 
-// The worker's requests to end the loop: an eventfd that a source of the main thread watches.
-// Only the counter crosses threads, never an object of the toolkit, and the write on one side and
-// the read on the other order the two threads for any observer, the thread sanitizer included.
-int g_EndLoopFd = -1;
+// The texts of the status line; a reader's prompt is shown through the catalogue as well, so that
+// the prompts of our own plug-ins appear in the person's language.
+const char* const kChooseFinger = N_("Choose a finger, then place it on the reader");
+const char* const kNoReader = N_("No fingerprint reader found");
+const char* const kCaptureFailed = N_("The capture failed");
 
-gboolean OnEndLoopRequest(gint fd, GIOCondition /*condition*/, gpointer /*data*/) {
-  eventfd_t requests;
-  if (eventfd_read(fd, &requests) == 0) gtk_main_quit();
-  return G_SOURCE_CONTINUE;
-}
-
-// Made once, on the main thread, before any worker can ask. A request written before the loop
-// runs is seen as soon as it does. The source runs at the priority of events rather than of idle
-// work: the capture is over and the window is about to go, so the loop ends without first
-// repainting it.
-bool WatchEndLoopRequests() {
-  if (g_EndLoopFd != -1) return true;
-  int fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-  if (fd == -1) {
-    perror("eventfd");
-    return false;
+void OnMail(MailKind kind, const char* text) {
+  switch (kind) {
+    case MailKind::kEndLoop:
+      gtk_main_quit();
+      break;
+    case MailKind::kCaptureFailed:
+      ShowStatus(_(kCaptureFailed));
+      break;
+    case MailKind::kPrompt:
+      ShowStatus(text[0] != '\0' ? _(text) : text);
+      break;
   }
-  g_unix_fd_add_full(G_PRIORITY_DEFAULT, fd, G_IO_IN, OnEndLoopRequest, nullptr, nullptr);
-  g_EndLoopFd = fd;
-  return true;
 }
+
+// Called on the plug-in's thread with the program's own copy of the text.
+void PostPrompt(uint32_t /*unitId*/, const char* text) { PostMail(MailKind::kPrompt, text); }
+
+void PostCaptureFailed() { PostMail(MailKind::kCaptureFailed, nullptr); }
 
 void CreateWindow(FingerWindow* table) {
   table->window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
@@ -86,9 +85,12 @@ bool BuildFingerWindow(FingerWindow** widgets, const char* picturePath) {
   // The window has no tooltips. With them on, the first pointer event over the window builds the
   // toolkit's tooltip window, which costs about as much as the ten finger buttons.
   g_object_set(gtk_settings_get_default(), "gtk-enable-tooltips", FALSE, nullptr);
-  WatchEndLoopRequests();
+  WatchMainThreadMail(OnMail);
+  SetPromptHandler(PostPrompt);
   CreateWindow(table);
   InstallHandBackground(table->window, picturePath);
+  CreateStatusLine(table->fixed, 1);
+  ShowStatus(UnitListCount() > 0 ? _(kChooseFinger) : _(kNoReader));
   CreateFingerButtons(table);
   PlaceEnrolledFingers(table);
   ShowWindow(table);
@@ -97,13 +99,9 @@ bool BuildFingerWindow(FingerWindow** widgets, const char* picturePath) {
 
 void RunFingerWindow() {
   // A worker that could not end the loop is not started: the window then runs without one.
-  if (long units = UnitListCount(); units > 0 && WatchEndLoopRequests())
-    StartCaptureWorker(static_cast<int32_t>(units), EndFingerWindowLoop);
+  if (long units = UnitListCount(); units > 0 && WatchMainThreadMail(OnMail))
+    StartCaptureWorker(static_cast<int32_t>(units), {PostEndLoop, PostCaptureFailed});
   gtk_main();
 }
 
-// Called on the worker thread; writing to the eventfd is safe there. A failed write can only mean
-// a full counter, which holds a request already.
-void EndFingerWindowLoop() {
-  if (g_EndLoopFd != -1) eventfd_write(g_EndLoopFd, 1);
-}
+void EndFingerWindowLoop() { PostEndLoop(); }

@@ -1,5 +1,6 @@
 #include "ui/finger_window.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -13,6 +14,9 @@
 #include "capture/finger_number.h"
 #include "tests/support/private_x_server.h"
 #include "tests/support/scoped_temp_dir.h"
+#include "ui/main_thread_mail.h"
+#include "ui/status_line.h"
+#include "units/bio_unit_impl.h"
 #include "units/plugin_units.h"
 #include "units/unit_list.h"
 
@@ -74,12 +78,14 @@ class FingerWindowTest : public testing::Test {
     return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(Button(finger)));
   }
 
-  // The fingers whose buttons sit in the fixed; fails on a child that is no finger button.
+  // The fingers whose buttons sit in the fixed beside the status line; fails on a child that is
+  // neither.
   std::vector<FingerNumber> PlacedFingers() const {
     std::vector<FingerNumber> fingers;
     GList* children = gtk_container_get_children(GTK_CONTAINER(m_Table->fixed));
     for (GList* child = children; child; child = child->next)
-      fingers.push_back(GPOINTER_TO_INT(g_object_get_data(G_OBJECT(child->data), "id")));
+      if (child->data != StatusLine())
+        fingers.push_back(GPOINTER_TO_INT(g_object_get_data(G_OBJECT(child->data), "id")));
     g_list_free(children);
     return fingers;
   }
@@ -357,3 +363,75 @@ TEST_F(FingerWindowTest, ClosingTheWindowDisconnectsTheFirstUnitOnlyOnceBeforeTh
 }
 
 }  // namespace
+
+namespace {
+
+std::string StatusText() { return gtk_label_get_text(GTK_LABEL(StatusLine())); }
+
+}  // namespace
+
+TEST_F(FingerWindowTest, TheStatusLineSaysWhetherAReaderWasFound) {
+  Build({7});
+  EXPECT_EQ(StatusText(), "No fingerprint reader found");
+  UnitSequence units;
+  ASSERT_EQ(EnumeratePluginUnits(BindPlugin(FPXTEST_A_SO), units), 0);
+  InstallUnitList(std::move(units));
+  Build({7});
+  InstallUnitList({});
+  EXPECT_EQ(StatusText(), "Choose a finger, then place it on the reader");
+  // The line sits below the hands, and a long text does not grow the fixed-size window.
+  int x = -1, y = -1;
+  gtk_container_child_get(GTK_CONTAINER(m_Table->fixed), StatusLine(), "x", &x, "y", &y, nullptr);
+  EXPECT_EQ(x, kStatusLineX);
+  EXPECT_EQ(y, kStatusLineY);
+  ShowStatus(std::string(255, 'w').c_str());
+  GtkRequisition size = {0, 0};
+  gtk_widget_size_request(m_Table->window, &size);
+  EXPECT_EQ(size.width, kWindowWidth);
+  EXPECT_EQ(size.height, kWindowHeight);
+}
+
+// Mail from another thread, posted before the loop runs, is shown once it does, before the end
+// request that followed it ends the loop.
+TEST_F(FingerWindowTest, MailFromAnotherThreadReachesTheStatusLineBeforeTheLoopEnds) {
+  const struct {
+    MailKind kind;
+    const char* text;
+    std::string shown;
+  } cases[] = {
+      {MailKind::kPrompt, "Centre your finger on the reader", "Centre your finger on the reader"},
+      {MailKind::kCaptureFailed, nullptr, "The capture failed"},
+      {MailKind::kPrompt, "bad \xff byte", "bad \xef\xbf\xbd byte"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.shown);
+    Build({7, 2, 1});
+    std::thread worker([&] {
+      PostMail(c.kind, c.text);
+      EndFingerWindowLoop();
+    });
+    worker.join();
+    EXPECT_TRUE(RunUntilEnded());
+    EXPECT_EQ(StatusText(), c.shown);
+    TearDown();
+  }
+}
+
+// The whole way: a plug-in's thread calls the sink that the unit handed it before FpxConnect.
+TEST_F(FingerWindowTest, AReaderPromptFromThePluginThreadIsShown) {
+  Build({7});
+  std::shared_ptr<PluginParams> params = BindPlugin(FPXTEST_PROMPTS_SO);
+  ASSERT_NE(params, nullptr);
+  auto send = reinterpret_cast<int32_t (*)(uint32_t, const char*)>(dlsym(params->handle, "TpSendPrompt"));
+  ASSERT_NE(send, nullptr);
+  BioUnitImpl unit(params, 3);
+  unit.Connect(0, 0, 0);
+  std::thread reader([&] {
+    send(3, "Swipe your finger again, more slowly");
+    EndFingerWindowLoop();
+  });
+  reader.join();
+  unit.Disconnect();
+  EXPECT_TRUE(RunUntilEnded());
+  EXPECT_EQ(StatusText(), "Swipe your finger again, more slowly");
+}

@@ -95,7 +95,10 @@ std::shared_ptr<PluginParams> BindPluginExplained(const char* libraryPath, std::
   }
   params->handle = handle;
   std::string missing;
-  if (ResolveAll(params.get(), why != nullptr ? &missing : nullptr)) return params;
+  if (ResolveAll(params.get(), why != nullptr ? &missing : nullptr)) {
+    LibraryResolve(&params->handle, FieldOf(&params->FpxSetPromptSink), FPX_SET_PROMPT_SINK_NAME);
+    return params;
+  }
   if (why != nullptr) *why = "entry points not found: " + missing;
   return nullptr;
 }

@@ -48,3 +48,10 @@ TEST(HandDrawingTest, TheRightPartOfThePictureIsBackground) {
   Picture picture;
   for (int y = 0; y < kWindowHeight; y += 10) EXPECT_FALSE(IsSkin(picture.At(200, y))) << y;
 }
+
+TEST(HandDrawingTest, TheStatusLineBoxIsBackground) {
+  Picture picture;
+  for (int y = kStatusLineY; y < kStatusLineY + kStatusLineHeight; y += 2)
+    for (int x = kStatusLineX; x < kStatusLineX + kStatusLineWidth; x += 2)
+      ASSERT_FALSE(IsSkin(picture.At(x, y))) << x << "," << y;
+}
