@@ -4,6 +4,7 @@
 
 #include "capture/capture_state.h"
 #include "capture/finger_number.h"
+#include "ui/finger_accessibility.h"
 #include "ui/finger_window.h"
 
 namespace {
@@ -27,7 +28,7 @@ GtkWidget* NewFingerButton(FingerWindow* table, FingerNumber finger) {
   GtkWidget* button =
       gtk_radio_button_new(first ? gtk_radio_button_get_group(GTK_RADIO_BUTTON(first)) : nullptr);
   g_object_set_data(G_OBJECT(button), "id", GINT_TO_POINTER(finger));
-  atk_object_set_name(gtk_widget_get_accessible(button), FingerName(finger));
+  DescribeFingerButton(button, finger);
   return button;
 }
 

@@ -2,7 +2,7 @@
 //
 // All ten buttons form one radio group whatever the enrolled list holds; only the enrolled ones
 // are put into the fixed and so shown. Each button carries its finger number as the object datum
-// "id" and an accessible name ("Right thumb" ... ) that screen readers speak.
+// "id" and an accessible name and id (finger_accessibility.h).
 //
 // Thread rules: main thread only.
 #ifndef VELMORA_UI_FINGER_BUTTONS_H_

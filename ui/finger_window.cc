@@ -6,7 +6,9 @@
 #include "capture/capture_worker.h"
 #include "install_paths.h"
 #include "ui/default_finger.h"
+#include "ui/finger_accessibility.h"
 #include "ui/finger_buttons.h"
+#include "ui/finger_keys.h"
 #include "ui/hand_background.h"
 #include "ui/main_thread_mail.h"
 #include "ui/status_line.h"
@@ -59,10 +61,15 @@ void CreateWindow(FingerWindow* table) {
   gtk_container_add(GTK_CONTAINER(table->window), table->fixed);
 }
 
+// Also where assistive technology and the keyboard start: the shown buttons form the group that a
+// screen reader announces, and the focus starts on the chosen finger.
 void PlaceEnrolledFingers(FingerWindow* table) {
   const CaptureState& state = TheCaptureState();
   for (int32_t i = 0; i < state.EnrollmentSize(); ++i) PlaceFingerButton(table, state.Enrolled()[i]);
-  SelectFingerButton(table, ChooseDefaultFinger(state.Enrolled(), state.EnrollmentSize()));
+  RelateShownFingerButtons(table);
+  FingerNumber chosen = ChooseDefaultFinger(state.Enrolled(), state.EnrollmentSize());
+  SelectFingerButton(table, chosen);
+  FocusStartingFinger(table, chosen);
 }
 
 void ShowWindow(FingerWindow* table) {
@@ -92,6 +99,7 @@ bool BuildFingerWindow(FingerWindow** widgets, const char* picturePath) {
   CreateStatusLine(table->fixed, 1);
   ShowStatus(UnitListCount() > 0 ? _(kChooseFinger) : _(kNoReader));
   CreateFingerButtons(table);
+  ConnectFingerKeys(table);
   PlaceEnrolledFingers(table);
   ShowWindow(table);
   return true;

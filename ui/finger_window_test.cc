@@ -1,7 +1,9 @@
 #include "ui/finger_window.h"
 
 #include <dlfcn.h>
+#include <gdk/gdkkeysyms.h>
 #include <gtest/gtest.h>
+#include <locale.h>
 #include <stdlib.h>
 
 #include <algorithm>
@@ -16,6 +18,7 @@
 #include "tests/support/scoped_temp_dir.h"
 #include "ui/main_thread_mail.h"
 #include "ui/status_line.h"
+#include "ui/translation.h"
 #include "units/bio_unit_impl.h"
 #include "units/plugin_units.h"
 #include "units/unit_list.h"
@@ -34,6 +37,7 @@ class FingerWindowTest : public testing::Test {
     if (!s_Server->Start(&s_StartError)) return;
     setenv("DISPLAY", s_Server->Display().c_str(), 1);
     setenv("GTK2_RC_FILES", "/dev/null", 1);  // the toolkit's own theme, whatever the machine has
+    setenv("GTK_MODULES", "gail", 1);         // the accessibility that screen readers meet
     for (const char* domain : {"Gtk", "Gdk", "GdkPixbuf", "GLib", "GLib-GObject", "Atk"})
       g_log_set_handler(domain, GLogLevelFlags(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING), KeepComplaint,
                         nullptr);
@@ -97,6 +101,16 @@ class FingerWindowTest : public testing::Test {
     RunFingerWindow();
     if (!stuck) g_source_remove(net);
     return !stuck;
+  }
+
+  // Posts one record and an end request from another thread, then runs the loop that shows it.
+  static void OnlyMail(MailKind kind, const char* text) {
+    std::thread worker([&] {
+      PostMail(kind, text);
+      EndFingerWindowLoop();
+    });
+    worker.join();
+    EXPECT_TRUE(RunUntilEnded());
   }
 
   static std::string HandlerLines(int finger) {
@@ -406,12 +420,7 @@ TEST_F(FingerWindowTest, MailFromAnotherThreadReachesTheStatusLineBeforeTheLoopE
   for (const auto& c : cases) {
     SCOPED_TRACE(c.shown);
     Build({7, 2, 1});
-    std::thread worker([&] {
-      PostMail(c.kind, c.text);
-      EndFingerWindowLoop();
-    });
-    worker.join();
-    EXPECT_TRUE(RunUntilEnded());
+    OnlyMail(c.kind, c.text);
     EXPECT_EQ(StatusText(), c.shown);
     TearDown();
   }
@@ -434,4 +443,133 @@ TEST_F(FingerWindowTest, AReaderPromptFromThePluginThreadIsShown) {
   unit.Disconnect();
   EXPECT_TRUE(RunUntilEnded());
   EXPECT_EQ(StatusText(), "Swipe your finger again, more slowly");
+}
+
+namespace {
+
+// A key as the X server delivers it to the window; true when a handler took it.
+bool SendKey(GtkWidget* window, GdkEventType type, guint keyval) {
+  GdkEvent* event = gdk_event_new(type);
+  event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window)));
+  event->key.keyval = keyval;
+  event->key.time = GDK_CURRENT_TIME;
+  // The toolkit's key bindings look keys up by their hardware code.
+  GdkKeymapKey* keys = nullptr;
+  gint count = 0;
+  if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_default(), keyval, &keys, &count) && count > 0)
+    event->key.hardware_keycode = keys[0].keycode;
+  g_free(keys);
+  bool handled = gtk_widget_event(window, event);
+  gdk_event_free(event);
+  return handled;
+}
+
+void PressKey(GtkWidget* window, guint keyval) {
+  SendKey(window, GDK_KEY_PRESS, keyval);
+  SendKey(window, GDK_KEY_RELEASE, keyval);
+}
+
+}  // namespace
+
+TEST_F(FingerWindowTest, TheFocusStartsOnTheChosenFingerOrTheFirstShownOne) {
+  const struct {
+    std::vector<uint8_t> list;
+    FingerNumber focused;  // 0: no focus
+  } cases[] = {{{7, 2, 1}, 7}, {{4, 9}, 4}, {{0, 6}, 6}, {{0, 3, 9}, 9}, {{}, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::vector<int>(c.list.begin(), c.list.end())));
+    Build(c.list);
+    GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(m_Window));
+    EXPECT_EQ(focus, c.focused ? Button(c.focused) : nullptr);
+    TearDown();
+  }
+}
+
+// Arrows move the focus without selecting; Space selects as a click does; Tab leaves the group
+// and enters it again at the active finger.
+TEST_F(FingerWindowTest, ArrowsMoveTheFocusSpaceSelectsTabLeavesTheGroup) {
+  Build({7, 2, 1});
+  // Space presses the button as a click does, under a keyboard grab, which needs a mapped window.
+  while (!gdk_window_is_viewable(gtk_widget_get_window(m_Window))) gtk_main_iteration();
+  auto focused = [&] { return gtk_window_get_focus(GTK_WINDOW(m_Window)); };
+  testing::internal::CaptureStdout();
+  const struct {
+    guint key;
+    FingerNumber focus;
+  } moves[] = {{GDK_Right, 1}, {GDK_Down, 2}, {GDK_Right, 7}, {GDK_Left, 2}, {GDK_Up, 1}};
+  for (const auto& move : moves) {
+    PressKey(m_Window, move.key);
+    EXPECT_EQ(focused(), Button(move.focus)) << "key " << move.key;
+  }
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(TheCaptureState().SelectedFinger(), 7);
+  testing::internal::CaptureStdout();
+  PressKey(m_Window, GDK_space);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), HandlerLines(1));
+  EXPECT_TRUE(Active(1));
+  PressKey(m_Window, GDK_Tab);
+  EXPECT_EQ(focused(), nullptr);
+  PressKey(m_Window, GDK_Tab);
+  EXPECT_EQ(focused(), Button(1));
+}
+
+// Escape goes the way of the window manager's close: the destroy handler ends the loop.
+TEST_F(FingerWindowTest, EscapeClosesTheWindowAsTheWindowManagerDoes) {
+  Build({4, 9});
+  EXPECT_TRUE(SendKey(m_Window, GDK_KEY_PRESS, GDK_Escape));
+  testing::internal::CaptureStdout();
+  EXPECT_TRUE(RunUntilEnded());
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(m_Window, nullptr);
+  EXPECT_EQ(TheCaptureState().SelectedFinger(), 4);
+}
+
+TEST_F(FingerWindowTest, AccessibleNamesIdsAndAGroupOfTheShownButtonsOnly) {
+  Build({7, 2, 1});
+  for (FingerNumber finger : kAllFingers) {
+    AtkObject* accessible = gtk_widget_get_accessible(Button(finger));
+    EXPECT_STREQ(atk_object_get_name(accessible), FingerName(finger));
+    EXPECT_EQ(std::string(atk_object_get_accessible_id(accessible)), "finger-" + std::to_string(finger));
+  }
+  const std::vector<FingerNumber> shown = {7, 1, 2};  // reading order
+  for (FingerNumber finger : shown) {
+    SCOPED_TRACE(int(finger));
+    AtkRelationSet* relations = atk_object_ref_relation_set(gtk_widget_get_accessible(Button(finger)));
+    AtkRelation* group = atk_relation_set_get_relation_by_type(relations, ATK_RELATION_MEMBER_OF);
+    ASSERT_NE(group, nullptr);
+    GPtrArray* targets = atk_relation_get_target(group);
+    ASSERT_EQ(targets->len, shown.size());
+    for (size_t i = 0; i < shown.size(); ++i)
+      EXPECT_EQ(g_ptr_array_index(targets, i), gtk_widget_get_accessible(Button(shown[i])));
+    g_object_unref(relations);
+  }
+  AtkObject* status = gtk_widget_get_accessible(StatusLine());
+  EXPECT_STREQ(atk_object_get_accessible_id(status), "status");
+  EXPECT_EQ(atk_object_get_role(status), ATK_ROLE_STATUSBAR);
+  EXPECT_STREQ(atk_object_get_name(status), "No fingerprint reader found");
+}
+
+// The person's language for the names, the status line and the known prompts; the log lines and
+// the title stay as they are, and a prompt that the catalogue does not know is shown as sent.
+TEST_F(FingerWindowTest, InGermanTheWindowSpeaksGermanButLogsAndTitlesAsEver) {
+  bindtextdomain(VELMORA_TEXT_DOMAIN, BUILD_LOCALE_DIR);
+  setenv("LANGUAGE", "de", 1);
+  ASSERT_NE(setlocale(LC_ALL, "C.UTF-8"), nullptr);
+  Build({7, 2, 1});
+  std::string status = StatusText();
+  std::string name = atk_object_get_name(gtk_widget_get_accessible(Button(7)));
+  std::string title = gtk_window_get_title(GTK_WINDOW(m_Window));
+  std::vector<std::string> prompts;
+  for (const char* prompt : {"Swipe your finger again, more slowly", "Vendor words"}) {
+    OnlyMail(MailKind::kPrompt, prompt);
+    prompts.push_back(StatusText());
+  }
+  unsetenv("LANGUAGE");
+  setlocale(LC_ALL, "C");
+  EXPECT_EQ(name, "Linker Zeigefinger");
+  EXPECT_EQ(status, "Kein Fingerabdruckleser gefunden");
+  EXPECT_EQ(prompts, (std::vector<std::string>{"Ziehen Sie den Finger noch einmal langsamer über den Leser",
+                                               "Vendor words"}));
+  EXPECT_EQ(title, "Fingerprint Capture");
+  EXPECT_EQ(m_Log, HandlerLines(7));
 }
