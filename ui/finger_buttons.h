@@ -16,8 +16,8 @@ struct FingerWindow;
 // then connects each one's "clicked" signal to the finger handler. No handler runs meanwhile.
 void CreateFingerButtons(FingerWindow* table);
 
-// Puts `finger`'s button into the fixed at its position. Does nothing for a number outside 1 to
-// 10 or a button that is already placed.
+// Puts `finger`'s button into the fixed at its position, times WindowScale(). Does nothing for a number
+// outside 1 to 10 or a button that is already placed.
 void PlaceFingerButton(FingerWindow* table, FingerNumber finger);
 
 // Selects `finger` as a user click would: its button becomes the group's active member and its

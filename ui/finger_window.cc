@@ -13,6 +13,7 @@
 #include "ui/main_thread_mail.h"
 #include "ui/status_line.h"
 #include "ui/translation.h"
+#include "ui/window_scale.h"
 #include "units/prompt_sink.h"
 #include "units/unit_list.h"
 
@@ -49,10 +50,10 @@ void PostPrompt(uint32_t /*unitId*/, const char* text) { PostMail(MailKind::kPro
 
 void PostCaptureFailed() { PostMail(MailKind::kCaptureFailed, nullptr); }
 
-void CreateWindow(FingerWindow* table) {
+void CreateWindow(FingerWindow* table, int scale) {
   table->window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   gtk_window_set_title(GTK_WINDOW(table->window), "Fingerprint Capture");
-  gtk_widget_set_size_request(table->window, kWindowWidth, kWindowHeight);
+  gtk_widget_set_size_request(table->window, kWindowWidth * scale, kWindowHeight * scale);
   gtk_window_set_resizable(GTK_WINDOW(table->window), FALSE);
   g_signal_connect(table->window, "destroy", G_CALLBACK(OnWindowDestroy), nullptr);
   gtk_window_set_position(GTK_WINDOW(table->window), GTK_WIN_POS_CENTER_ALWAYS);
@@ -94,9 +95,10 @@ bool BuildFingerWindow(FingerWindow** widgets, const char* picturePath) {
   g_object_set(gtk_settings_get_default(), "gtk-enable-tooltips", FALSE, nullptr);
   WatchMainThreadMail(OnMail);
   SetPromptHandler(PostPrompt);
-  CreateWindow(table);
-  InstallHandBackground(table->window, picturePath);
-  CreateStatusLine(table->fixed, 1);
+  int scale = ChooseWindowScale();
+  CreateWindow(table, scale);
+  InstallHandBackground(table->window, PictureForScale(picturePath, scale).c_str());
+  CreateStatusLine(table->fixed, scale);
   ShowStatus(UnitListCount() > 0 ? _(kChooseFinger) : _(kNoReader));
   CreateFingerButtons(table);
   ConnectFingerKeys(table);
