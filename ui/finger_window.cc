@@ -25,19 +25,15 @@ void OnWindowDestroy(GtkWidget* /*window*/, gpointer /*data*/) {
   if (BioUnit* unit = UnitListFirst()) unit->Disconnect();
 }
 
-// The texts of the status line; a reader's prompt is shown through the catalogue as well, so that
-// the prompts of our own plug-ins appear in the person's language.
-const char* const kChooseFinger = N_("Choose a finger, then place it on the reader");
-const char* const kNoReader = N_("No fingerprint reader found");
-const char* const kCaptureFailed = N_("The capture failed");
-
+// A reader's prompt is shown through the catalogue as well, so that the prompts of our own plug-ins
+// appear in the person's language.
 void OnMail(MailKind kind, const char* text) {
   switch (kind) {
     case MailKind::kEndLoop:
       gtk_main_quit();
       break;
     case MailKind::kCaptureFailed:
-      ShowStatus(_(kCaptureFailed));
+      ShowStatus(_(kCaptureFailedText));
       break;
     case MailKind::kPrompt:
       ShowStatus(text[0] != '\0' ? _(text) : text);
@@ -99,7 +95,7 @@ bool BuildFingerWindow(FingerWindow** widgets, const char* picturePath) {
   CreateWindow(table, scale);
   InstallHandBackground(table->window, PictureForScale(picturePath, scale).c_str());
   CreateStatusLine(table->fixed, scale);
-  ShowStatus(UnitListCount() > 0 ? _(kChooseFinger) : _(kNoReader));
+  ShowStatus(UnitListCount() > 0 ? _(kChooseFingerText) : _(kNoReaderText));
   CreateFingerButtons(table);
   ConnectFingerKeys(table);
   PlaceEnrolledFingers(table);

@@ -17,6 +17,7 @@
 #include "tests/support/private_x_server.h"
 #include "tests/support/scoped_temp_dir.h"
 #include "ui/main_thread_mail.h"
+#include "ui/reader_prompts.h"
 #include "ui/status_line.h"
 #include "ui/translation.h"
 #include "units/bio_unit_impl.h"
@@ -568,8 +569,33 @@ TEST_F(FingerWindowTest, InGermanTheWindowSpeaksGermanButLogsAndTitlesAsEver) {
   setlocale(LC_ALL, "C");
   EXPECT_EQ(name, "Linker Zeigefinger");
   EXPECT_EQ(status, "Kein Fingerabdruckleser gefunden");
-  EXPECT_EQ(prompts, (std::vector<std::string>{"Ziehen Sie den Finger noch einmal langsamer über den Leser",
+  EXPECT_EQ(prompts, (std::vector<std::string>{"Ziehen Sie den Finger langsamer erneut über den Leser",
                                                "Vendor words"}));
   EXPECT_EQ(title, "Fingerprint Capture");
   EXPECT_EQ(m_Log, HandlerLines(7));
+}
+
+// Every text of the line, in every language, fits its two lines.
+TEST_F(FingerWindowTest, EveryTextOfTheStatusLineFitsInEveryLanguage) {
+  Build({7});
+  std::vector<const char*> texts = {kChooseFingerText, kNoReaderText, kCaptureFailedText};
+  texts.insert(texts.end(), kReaderPrompts, kReaderPrompts + kReaderPromptCount);
+  bindtextdomain(VELMORA_TEXT_DOMAIN, BUILD_LOCALE_DIR);
+  ASSERT_NE(setlocale(LC_ALL, "C.UTF-8"), nullptr);
+  for (const char* language : {"en", "de"}) {
+    setenv("LANGUAGE", language, 1);
+    setlocale(LC_ALL, "C.UTF-8");  // the catalogue is looked up afresh
+    for (const char* text : texts) {
+      PangoLayout* layout = gtk_widget_create_pango_layout(StatusLine(), _(text));
+      pango_layout_set_width(layout, kStatusLineWidth * PANGO_SCALE);
+      pango_layout_set_wrap(layout, PANGO_WRAP_WORD);
+      int width = 0, height = 0;
+      pango_layout_get_pixel_size(layout, &width, &height);
+      EXPECT_LE(pango_layout_get_line_count(layout), 2) << language << ": " << _(text);
+      EXPECT_LE(height, kStatusLineHeight) << language << ": " << _(text);
+      g_object_unref(layout);
+    }
+  }
+  unsetenv("LANGUAGE");
+  setlocale(LC_ALL, "C");
 }

@@ -9,6 +9,11 @@
 
 #include <gtk/gtk.h>
 
+// The program's own texts for the line, untranslated (show them through the catalogue).
+extern const char kChooseFingerText[];
+extern const char kNoReaderText[];
+extern const char kCaptureFailedText[];
+
 // Makes the status line and puts it into `fixed` at its place below the hands, `scale` (1 or 2)
 // times the size. It becomes the line that ShowStatus writes to.
 GtkWidget* CreateStatusLine(GtkWidget* fixed, int scale);

@@ -52,7 +52,7 @@ run() {
 unset LANGUAGE LC_ALL LC_MESSAGES
 run English "$E2E_TMP/en" "7=Left index finger;1=Right thumb;2=Right index finger" "$PROMPT" LANG=C.UTF-8
 run German "$E2E_TMP/de" "7=Linker Zeigefinger;1=Rechter Daumen;2=Rechter Zeigefinger" \
-  "Ziehen Sie den Finger noch einmal langsamer über den Leser" LANGUAGE=de LANG=C.UTF-8
+  "Ziehen Sie den Finger langsamer erneut über den Leser" LANGUAGE=de LANG=C.UTF-8
 begin_case "standard output in German"
 cmp "$E2E_TMP/en" "$E2E_TMP/de" || fail "the German run's standard output differs: $(diff "$E2E_TMP/en" "$E2E_TMP/de")"
 e2e_finish
