@@ -31,15 +31,15 @@ bool DisconnectUnit(BioUnit* unit) {
   return true;
 }
 
-bool CaptureAndDisconnect(int32_t unitCount) {
-  bool disconnected = unitCount != 0 && CaptureOnUnit(UnitListFirst(), &TheCaptureState());
+bool CaptureAndDisconnect(int32_t unitCount, void (*captureFailed)()) {
+  bool disconnected = unitCount != 0 && CaptureOnUnit(UnitListFirst(), &TheCaptureState(), captureFailed);
   SetPhase(kLeftPlugin);
   return disconnected;
 }
 
 }  // namespace
 
-bool CaptureOnUnit(BioUnit* unit, CaptureState* state) {
+bool CaptureOnUnit(BioUnit* unit, CaptureState* state, void (*captureFailed)()) {
   if (unit->Connect(0, 0, 0) == 0) printf("Connect succeeded\n");
   printf("Capturing...\n");
   // The worker's own cells: a failed capture must not leave a sample behind for the parent.
@@ -49,6 +49,7 @@ bool CaptureOnUnit(BioUnit* unit, CaptureState* state) {
     printf("Capture succeeded\n");
   } else {
     printf("Failed: Capture\n");
+    if (captureFailed) captureFailed();
   }
   return DisconnectUnit(unit);
 }
@@ -56,7 +57,8 @@ bool CaptureOnUnit(BioUnit* unit, CaptureState* state) {
 void* CaptureSampleThread(void* argument) {
   CaptureWorkerArgs args = *static_cast<CaptureWorkerArgs*>(argument);
   delete static_cast<CaptureWorkerArgs*>(argument);
-  if (CaptureAndDisconnect(args.unitCount) && args.endMainLoop) args.endMainLoop();
+  if (CaptureAndDisconnect(args.unitCount, args.events.captureFailed) && args.events.endMainLoop)
+    args.events.endMainLoop();
   printf("CaptureSampleThread END\n");
   SetPhase(kEnded);
   // Returning ends the thread with this null result just as ExitThread would, but without the
@@ -64,8 +66,8 @@ void* CaptureSampleThread(void* argument) {
   return nullptr;
 }
 
-int StartCaptureWorker(int32_t unitCount, EndMainLoop endMainLoop) {
-  CaptureWorkerArgs* args = new (std::nothrow) CaptureWorkerArgs{unitCount, endMainLoop};
+int StartCaptureWorker(int32_t unitCount, CaptureWorkerEvents events) {
+  CaptureWorkerArgs* args = new (std::nothrow) CaptureWorkerArgs{unitCount, events};
   if (!args) return -1;
   g_WorkerPhase.store(kInsidePlugin);
   pthread_t handle;

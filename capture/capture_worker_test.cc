@@ -43,15 +43,21 @@ class WorkerTest : public testing::Test {
   // Runs one capture on the simulated unit with `failures`, gives its log.
   std::string Capture(const char* failures, bool* disconnected) {
     if (failures) setenv("VELMORA_SIM_FAIL", failures, 1);
+    s_FailureReports = 0;
     testing::internal::CaptureStdout();
-    *disconnected = CaptureOnUnit(m_Units[0].get(), &m_State);
+    *disconnected = CaptureOnUnit(m_Units[0].get(), &m_State, NoteFailure);
     return testing::internal::GetCapturedStdout();
   }
+
+  static void NoteFailure() { ++s_FailureReports; }
+  static int s_FailureReports;
 
   SimulatorRoot m_Root;
   UnitSequence m_Units;
   CaptureState m_State;
 };
+
+int WorkerTest::s_FailureReports = 0;
 
 std::string SampleText(const CaptureState& state) {
   unsigned char* sample = nullptr;
@@ -68,6 +74,7 @@ TEST_F(WorkerTest, CleanCapturePublishesTheSample) {
             "Connect succeeded\nCapturing...\nCapture succeeded\nDisconnect Succeeded\n");
   EXPECT_TRUE(disconnected);
   EXPECT_EQ(SampleText(m_State), "simulated-sample");
+  EXPECT_EQ(s_FailureReports, 0);
 }
 
 TEST_F(WorkerTest, FailedConnectIsSilentAndTheCaptureGoesOn) {
@@ -85,6 +92,7 @@ TEST_F(WorkerTest, FailedCapturePublishesNothingAndStillDisconnects) {
             "Connect succeeded\nCapturing...\nFailed: Capture\nDisconnect Succeeded\n");
   EXPECT_TRUE(disconnected);
   EXPECT_EQ(SampleText(m_State), "<none>");
+  EXPECT_EQ(s_FailureReports, 1);  // the window says so while it is still up
 }
 
 TEST_F(WorkerTest, FailedDisconnectKeepsTheLoopRunning) {
@@ -108,7 +116,7 @@ TEST_F(WorkerTest, WorkerThreadEndsTheLoopAfterACleanDisconnect) {
   static std::promise<void> loopEnded;
   g_LoopEnded = &loopEnded;
   testing::internal::CaptureStdout();
-  ASSERT_EQ(StartCaptureWorker(1, NoteLoopEnd), 0);
+  ASSERT_EQ(StartCaptureWorker(1, {NoteLoopEnd, nullptr}), 0);
   loopEnded.get_future().wait();
   EXPECT_TRUE(CaptureWorkerSettle());
   EXPECT_EQ(testing::internal::GetCapturedStdout(),

@@ -4,7 +4,9 @@
 
 #include "capture/capture_state.h"
 #include "capture/finger_number.h"
+#include "ui/finger_accessibility.h"
 #include "ui/finger_window.h"
+#include "ui/window_scale.h"
 
 namespace {
 
@@ -27,7 +29,8 @@ GtkWidget* NewFingerButton(FingerWindow* table, FingerNumber finger) {
   GtkWidget* button =
       gtk_radio_button_new(first ? gtk_radio_button_get_group(GTK_RADIO_BUTTON(first)) : nullptr);
   g_object_set_data(G_OBJECT(button), "id", GINT_TO_POINTER(finger));
-  atk_object_set_name(gtk_widget_get_accessible(button), FingerName(finger));
+  gtk_widget_set_name(button, kFingerButtonName);
+  DescribeFingerButton(button, finger);
   return button;
 }
 
@@ -44,7 +47,8 @@ void PlaceFingerButton(FingerWindow* table, FingerNumber finger) {
   if (!FingerButtonPosition(finger, &position)) return;
   GtkWidget* button = ButtonOf(table, finger);
   if (gtk_widget_get_parent(button)) return;  // a finger listed twice is shown once
-  gtk_fixed_put(GTK_FIXED(table->fixed), button, position.x, position.y);
+  int scale = WindowScale();
+  gtk_fixed_put(GTK_FIXED(table->fixed), button, position.x * scale, position.y * scale);
 }
 
 void SelectFingerButton(FingerWindow* table, FingerNumber finger) {

@@ -2,7 +2,7 @@
 //
 // All ten buttons form one radio group whatever the enrolled list holds; only the enrolled ones
 // are put into the fixed and so shown. Each button carries its finger number as the object datum
-// "id" and an accessible name ("Right thumb" ... ) that screen readers speak.
+// "id" and an accessible name and id (finger_accessibility.h).
 //
 // Thread rules: main thread only.
 #ifndef VELMORA_UI_FINGER_BUTTONS_H_
@@ -16,8 +16,8 @@ struct FingerWindow;
 // then connects each one's "clicked" signal to the finger handler. No handler runs meanwhile.
 void CreateFingerButtons(FingerWindow* table);
 
-// Puts `finger`'s button into the fixed at its position. Does nothing for a number outside 1 to
-// 10 or a button that is already placed.
+// Puts `finger`'s button into the fixed at its position, times WindowScale(). Does nothing for a number
+// outside 1 to 10 or a button that is already placed.
 void PlaceFingerButton(FingerWindow* table, FingerNumber finger);
 
 // Selects `finger` as a user click would: its button becomes the group's active member and its

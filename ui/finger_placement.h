@@ -16,6 +16,12 @@ constexpr int kWindowHeight = 270;
 // focus line); the fingertip under a button lies at its position plus half of this.
 constexpr int kButtonSize = 21;
 
+// The status line's box below the hands; the picture leaves it free of hands.
+constexpr int kStatusLineX = 6;
+constexpr int kStatusLineY = 234;
+constexpr int kStatusLineWidth = 210;
+constexpr int kStatusLineHeight = 34;
+
 // Pixels from the top-left corner of the window's inside: the x and y of gtk_fixed_put.
 struct ButtonPosition {
   int x;

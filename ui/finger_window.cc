@@ -1,16 +1,20 @@
 #include "ui/finger_window.h"
 
-#include <glib-unix.h>
-#include <stdio.h>
 #include <stdlib.h>
-#include <sys/eventfd.h>
 
 #include "capture/capture_state.h"
 #include "capture/capture_worker.h"
 #include "install_paths.h"
 #include "ui/default_finger.h"
+#include "ui/finger_accessibility.h"
 #include "ui/finger_buttons.h"
+#include "ui/finger_keys.h"
 #include "ui/hand_background.h"
+#include "ui/main_thread_mail.h"
+#include "ui/status_line.h"
+#include "ui/translation.h"
+#include "ui/window_scale.h"
+#include "units/prompt_sink.h"
 #include "units/unit_list.h"
 
 namespace {
@@ -21,37 +25,31 @@ void OnWindowDestroy(GtkWidget* /*window*/, gpointer /*data*/) {
   if (BioUnit* unit = UnitListFirst()) unit->Disconnect();
 }
 
-// The worker's requests to end the loop: an eventfd that a source of the main thread watches.
-// Only the counter crosses threads, never an object of the toolkit, and the write on one side and
-// the read on the other order the two threads for any observer, the thread sanitizer included.
-int g_EndLoopFd = -1;
-
-gboolean OnEndLoopRequest(gint fd, GIOCondition /*condition*/, gpointer /*data*/) {
-  eventfd_t requests;
-  if (eventfd_read(fd, &requests) == 0) gtk_main_quit();
-  return G_SOURCE_CONTINUE;
-}
-
-// Made once, on the main thread, before any worker can ask. A request written before the loop
-// runs is seen as soon as it does. The source runs at the priority of events rather than of idle
-// work: the capture is over and the window is about to go, so the loop ends without first
-// repainting it.
-bool WatchEndLoopRequests() {
-  if (g_EndLoopFd != -1) return true;
-  int fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-  if (fd == -1) {
-    perror("eventfd");
-    return false;
+// A reader's prompt is shown through the catalogue as well, so that the prompts of our own plug-ins
+// appear in the person's language.
+void OnMail(MailKind kind, const char* text) {
+  switch (kind) {
+    case MailKind::kEndLoop:
+      gtk_main_quit();
+      break;
+    case MailKind::kCaptureFailed:
+      ShowStatus(_(kCaptureFailedText));
+      break;
+    case MailKind::kPrompt:
+      ShowStatus(text[0] != '\0' ? _(text) : text);
+      break;
   }
-  g_unix_fd_add_full(G_PRIORITY_DEFAULT, fd, G_IO_IN, OnEndLoopRequest, nullptr, nullptr);
-  g_EndLoopFd = fd;
-  return true;
 }
 
-void CreateWindow(FingerWindow* table) {
+// Called on the plug-in's thread with the program's own copy of the text.
+void PostPrompt(uint32_t /*unitId*/, const char* text) { PostMail(MailKind::kPrompt, text); }
+
+void PostCaptureFailed() { PostMail(MailKind::kCaptureFailed, nullptr); }
+
+void CreateWindow(FingerWindow* table, int scale) {
   table->window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   gtk_window_set_title(GTK_WINDOW(table->window), "Fingerprint Capture");
-  gtk_widget_set_size_request(table->window, kWindowWidth, kWindowHeight);
+  gtk_widget_set_size_request(table->window, kWindowWidth * scale, kWindowHeight * scale);
   gtk_window_set_resizable(GTK_WINDOW(table->window), FALSE);
   g_signal_connect(table->window, "destroy", G_CALLBACK(OnWindowDestroy), nullptr);
   gtk_window_set_position(GTK_WINDOW(table->window), GTK_WIN_POS_CENTER_ALWAYS);
@@ -60,10 +58,15 @@ void CreateWindow(FingerWindow* table) {
   gtk_container_add(GTK_CONTAINER(table->window), table->fixed);
 }
 
+// Also where assistive technology and the keyboard start: the shown buttons form the group that a
+// screen reader announces, and the focus starts on the chosen finger.
 void PlaceEnrolledFingers(FingerWindow* table) {
   const CaptureState& state = TheCaptureState();
   for (int32_t i = 0; i < state.EnrollmentSize(); ++i) PlaceFingerButton(table, state.Enrolled()[i]);
-  SelectFingerButton(table, ChooseDefaultFinger(state.Enrolled(), state.EnrollmentSize()));
+  RelateShownFingerButtons(table);
+  FingerNumber chosen = ChooseDefaultFinger(state.Enrolled(), state.EnrollmentSize());
+  SelectFingerButton(table, chosen);
+  FocusStartingFinger(table, chosen);
 }
 
 void ShowWindow(FingerWindow* table) {
@@ -86,10 +89,15 @@ bool BuildFingerWindow(FingerWindow** widgets, const char* picturePath) {
   // The window has no tooltips. With them on, the first pointer event over the window builds the
   // toolkit's tooltip window, which costs about as much as the ten finger buttons.
   g_object_set(gtk_settings_get_default(), "gtk-enable-tooltips", FALSE, nullptr);
-  WatchEndLoopRequests();
-  CreateWindow(table);
-  InstallHandBackground(table->window, picturePath);
+  WatchMainThreadMail(OnMail);
+  SetPromptHandler(PostPrompt);
+  int scale = ChooseWindowScale();
+  CreateWindow(table, scale);
+  InstallHandBackground(table->window, PictureForScale(picturePath, scale).c_str());
+  CreateStatusLine(table->fixed, scale);
+  ShowStatus(UnitListCount() > 0 ? _(kChooseFingerText) : _(kNoReaderText));
   CreateFingerButtons(table);
+  ConnectFingerKeys(table);
   PlaceEnrolledFingers(table);
   ShowWindow(table);
   return true;
@@ -97,13 +105,9 @@ bool BuildFingerWindow(FingerWindow** widgets, const char* picturePath) {
 
 void RunFingerWindow() {
   // A worker that could not end the loop is not started: the window then runs without one.
-  if (long units = UnitListCount(); units > 0 && WatchEndLoopRequests())
-    StartCaptureWorker(static_cast<int32_t>(units), EndFingerWindowLoop);
+  if (long units = UnitListCount(); units > 0 && WatchMainThreadMail(OnMail))
+    StartCaptureWorker(static_cast<int32_t>(units), {PostEndLoop, PostCaptureFailed});
   gtk_main();
 }
 
-// Called on the worker thread; writing to the eventfd is safe there. A failed write can only mean
-// a full counter, which holds a request already.
-void EndFingerWindowLoop() {
-  if (g_EndLoopFd != -1) eventfd_write(g_EndLoopFd, 1);
-}
+void EndFingerWindowLoop() { PostEndLoop(); }

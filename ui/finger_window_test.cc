@@ -1,6 +1,9 @@
 #include "ui/finger_window.h"
 
+#include <dlfcn.h>
+#include <gdk/gdkkeysyms.h>
 #include <gtest/gtest.h>
+#include <locale.h>
 #include <stdlib.h>
 
 #include <algorithm>
@@ -13,6 +16,11 @@
 #include "capture/finger_number.h"
 #include "tests/support/private_x_server.h"
 #include "tests/support/scoped_temp_dir.h"
+#include "ui/main_thread_mail.h"
+#include "ui/reader_prompts.h"
+#include "ui/status_line.h"
+#include "ui/translation.h"
+#include "units/bio_unit_impl.h"
 #include "units/plugin_units.h"
 #include "units/unit_list.h"
 
@@ -30,6 +38,7 @@ class FingerWindowTest : public testing::Test {
     if (!s_Server->Start(&s_StartError)) return;
     setenv("DISPLAY", s_Server->Display().c_str(), 1);
     setenv("GTK2_RC_FILES", "/dev/null", 1);  // the toolkit's own theme, whatever the machine has
+    setenv("GTK_MODULES", "gail", 1);         // the accessibility that screen readers meet
     for (const char* domain : {"Gtk", "Gdk", "GdkPixbuf", "GLib", "GLib-GObject", "Atk"})
       g_log_set_handler(domain, GLogLevelFlags(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING), KeepComplaint,
                         nullptr);
@@ -74,12 +83,14 @@ class FingerWindowTest : public testing::Test {
     return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(Button(finger)));
   }
 
-  // The fingers whose buttons sit in the fixed; fails on a child that is no finger button.
+  // The fingers whose buttons sit in the fixed beside the status line; fails on a child that is
+  // neither.
   std::vector<FingerNumber> PlacedFingers() const {
     std::vector<FingerNumber> fingers;
     GList* children = gtk_container_get_children(GTK_CONTAINER(m_Table->fixed));
     for (GList* child = children; child; child = child->next)
-      fingers.push_back(GPOINTER_TO_INT(g_object_get_data(G_OBJECT(child->data), "id")));
+      if (child->data != StatusLine())
+        fingers.push_back(GPOINTER_TO_INT(g_object_get_data(G_OBJECT(child->data), "id")));
     g_list_free(children);
     return fingers;
   }
@@ -91,6 +102,16 @@ class FingerWindowTest : public testing::Test {
     RunFingerWindow();
     if (!stuck) g_source_remove(net);
     return !stuck;
+  }
+
+  // Posts one record and an end request from another thread, then runs the loop that shows it.
+  static void OnlyMail(MailKind kind, const char* text) {
+    std::thread worker([&] {
+      PostMail(kind, text);
+      EndFingerWindowLoop();
+    });
+    worker.join();
+    EXPECT_TRUE(RunUntilEnded());
   }
 
   static std::string HandlerLines(int finger) {
@@ -357,3 +378,224 @@ TEST_F(FingerWindowTest, ClosingTheWindowDisconnectsTheFirstUnitOnlyOnceBeforeTh
 }
 
 }  // namespace
+
+namespace {
+
+std::string StatusText() { return gtk_label_get_text(GTK_LABEL(StatusLine())); }
+
+}  // namespace
+
+TEST_F(FingerWindowTest, TheStatusLineSaysWhetherAReaderWasFound) {
+  Build({7});
+  EXPECT_EQ(StatusText(), "No fingerprint reader found");
+  UnitSequence units;
+  ASSERT_EQ(EnumeratePluginUnits(BindPlugin(FPXTEST_A_SO), units), 0);
+  InstallUnitList(std::move(units));
+  Build({7});
+  InstallUnitList({});
+  EXPECT_EQ(StatusText(), "Choose a finger, then place it on the reader");
+  // The line sits below the hands, and a long text does not grow the fixed-size window.
+  int x = -1, y = -1;
+  gtk_container_child_get(GTK_CONTAINER(m_Table->fixed), StatusLine(), "x", &x, "y", &y, nullptr);
+  EXPECT_EQ(x, kStatusLineX);
+  EXPECT_EQ(y, kStatusLineY);
+  ShowStatus(std::string(255, 'w').c_str());
+  GtkRequisition size = {0, 0};
+  gtk_widget_size_request(m_Table->window, &size);
+  EXPECT_EQ(size.width, kWindowWidth);
+  EXPECT_EQ(size.height, kWindowHeight);
+}
+
+// Mail from another thread, posted before the loop runs, is shown once it does, before the end
+// request that followed it ends the loop.
+TEST_F(FingerWindowTest, MailFromAnotherThreadReachesTheStatusLineBeforeTheLoopEnds) {
+  const struct {
+    MailKind kind;
+    const char* text;
+    std::string shown;
+  } cases[] = {
+      {MailKind::kPrompt, "Centre your finger on the reader", "Centre your finger on the reader"},
+      {MailKind::kCaptureFailed, nullptr, "The capture failed"},
+      {MailKind::kPrompt, "bad \xff byte", "bad \xef\xbf\xbd byte"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.shown);
+    Build({7, 2, 1});
+    OnlyMail(c.kind, c.text);
+    EXPECT_EQ(StatusText(), c.shown);
+    TearDown();
+  }
+}
+
+// The whole way: a plug-in's thread calls the sink that the unit handed it before FpxConnect.
+TEST_F(FingerWindowTest, AReaderPromptFromThePluginThreadIsShown) {
+  Build({7});
+  std::shared_ptr<PluginParams> params = BindPlugin(FPXTEST_PROMPTS_SO);
+  ASSERT_NE(params, nullptr);
+  auto send = reinterpret_cast<int32_t (*)(uint32_t, const char*)>(dlsym(params->handle, "TpSendPrompt"));
+  ASSERT_NE(send, nullptr);
+  BioUnitImpl unit(params, 3);
+  unit.Connect(0, 0, 0);
+  std::thread reader([&] {
+    send(3, "Swipe your finger again, more slowly");
+    EndFingerWindowLoop();
+  });
+  reader.join();
+  unit.Disconnect();
+  EXPECT_TRUE(RunUntilEnded());
+  EXPECT_EQ(StatusText(), "Swipe your finger again, more slowly");
+}
+
+namespace {
+
+// A key as the X server delivers it to the window; true when a handler took it.
+bool SendKey(GtkWidget* window, GdkEventType type, guint keyval) {
+  GdkEvent* event = gdk_event_new(type);
+  event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window)));
+  event->key.keyval = keyval;
+  event->key.time = GDK_CURRENT_TIME;
+  // The toolkit's key bindings look keys up by their hardware code.
+  GdkKeymapKey* keys = nullptr;
+  gint count = 0;
+  if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_default(), keyval, &keys, &count) && count > 0)
+    event->key.hardware_keycode = keys[0].keycode;
+  g_free(keys);
+  bool handled = gtk_widget_event(window, event);
+  gdk_event_free(event);
+  return handled;
+}
+
+void PressKey(GtkWidget* window, guint keyval) {
+  SendKey(window, GDK_KEY_PRESS, keyval);
+  SendKey(window, GDK_KEY_RELEASE, keyval);
+}
+
+}  // namespace
+
+TEST_F(FingerWindowTest, TheFocusStartsOnTheChosenFingerOrTheFirstShownOne) {
+  const struct {
+    std::vector<uint8_t> list;
+    FingerNumber focused;  // 0: no focus
+  } cases[] = {{{7, 2, 1}, 7}, {{4, 9}, 4}, {{0, 6}, 6}, {{0, 3, 9}, 9}, {{}, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::vector<int>(c.list.begin(), c.list.end())));
+    Build(c.list);
+    GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(m_Window));
+    EXPECT_EQ(focus, c.focused ? Button(c.focused) : nullptr);
+    TearDown();
+  }
+}
+
+// Arrows move the focus without selecting; Space selects as a click does; Tab leaves the group
+// and enters it again at the active finger.
+TEST_F(FingerWindowTest, ArrowsMoveTheFocusSpaceSelectsTabLeavesTheGroup) {
+  Build({7, 2, 1});
+  // Space presses the button as a click does, under a keyboard grab, which needs a mapped window.
+  while (!gdk_window_is_viewable(gtk_widget_get_window(m_Window))) gtk_main_iteration();
+  auto focused = [&] { return gtk_window_get_focus(GTK_WINDOW(m_Window)); };
+  testing::internal::CaptureStdout();
+  const struct {
+    guint key;
+    FingerNumber focus;
+  } moves[] = {{GDK_Right, 1}, {GDK_Down, 2}, {GDK_Right, 7}, {GDK_Left, 2}, {GDK_Up, 1}};
+  for (const auto& move : moves) {
+    PressKey(m_Window, move.key);
+    EXPECT_EQ(focused(), Button(move.focus)) << "key " << move.key;
+  }
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(TheCaptureState().SelectedFinger(), 7);
+  testing::internal::CaptureStdout();
+  PressKey(m_Window, GDK_space);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), HandlerLines(1));
+  EXPECT_TRUE(Active(1));
+  PressKey(m_Window, GDK_Tab);
+  EXPECT_EQ(focused(), nullptr);
+  PressKey(m_Window, GDK_Tab);
+  EXPECT_EQ(focused(), Button(1));
+}
+
+// Escape goes the way of the window manager's close: the destroy handler ends the loop.
+TEST_F(FingerWindowTest, EscapeClosesTheWindowAsTheWindowManagerDoes) {
+  Build({4, 9});
+  EXPECT_TRUE(SendKey(m_Window, GDK_KEY_PRESS, GDK_Escape));
+  testing::internal::CaptureStdout();
+  EXPECT_TRUE(RunUntilEnded());
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(m_Window, nullptr);
+  EXPECT_EQ(TheCaptureState().SelectedFinger(), 4);
+}
+
+TEST_F(FingerWindowTest, AccessibleNamesIdsAndAGroupOfTheShownButtonsOnly) {
+  Build({7, 2, 1});
+  for (FingerNumber finger : kAllFingers) {
+    AtkObject* accessible = gtk_widget_get_accessible(Button(finger));
+    EXPECT_STREQ(atk_object_get_name(accessible), FingerName(finger));
+    EXPECT_EQ(std::string(atk_object_get_accessible_id(accessible)), "finger-" + std::to_string(finger));
+  }
+  const std::vector<FingerNumber> shown = {7, 1, 2};  // reading order
+  for (FingerNumber finger : shown) {
+    SCOPED_TRACE(int(finger));
+    AtkRelationSet* relations = atk_object_ref_relation_set(gtk_widget_get_accessible(Button(finger)));
+    AtkRelation* group = atk_relation_set_get_relation_by_type(relations, ATK_RELATION_MEMBER_OF);
+    ASSERT_NE(group, nullptr);
+    GPtrArray* targets = atk_relation_get_target(group);
+    ASSERT_EQ(targets->len, shown.size());
+    for (size_t i = 0; i < shown.size(); ++i)
+      EXPECT_EQ(g_ptr_array_index(targets, i), gtk_widget_get_accessible(Button(shown[i])));
+    g_object_unref(relations);
+  }
+  AtkObject* status = gtk_widget_get_accessible(StatusLine());
+  EXPECT_STREQ(atk_object_get_accessible_id(status), "status");
+  EXPECT_EQ(atk_object_get_role(status), ATK_ROLE_STATUSBAR);
+  EXPECT_STREQ(atk_object_get_name(status), "No fingerprint reader found");
+}
+
+// The person's language for the names, the status line and the known prompts; the log lines and
+// the title stay as they are, and a prompt that the catalogue does not know is shown as sent.
+TEST_F(FingerWindowTest, InGermanTheWindowSpeaksGermanButLogsAndTitlesAsEver) {
+  bindtextdomain(VELMORA_TEXT_DOMAIN, BUILD_LOCALE_DIR);
+  setenv("LANGUAGE", "de", 1);
+  ASSERT_NE(setlocale(LC_ALL, "C.UTF-8"), nullptr);
+  Build({7, 2, 1});
+  std::string status = StatusText();
+  std::string name = atk_object_get_name(gtk_widget_get_accessible(Button(7)));
+  std::string title = gtk_window_get_title(GTK_WINDOW(m_Window));
+  std::vector<std::string> prompts;
+  for (const char* prompt : {"Swipe your finger again, more slowly", "Vendor words"}) {
+    OnlyMail(MailKind::kPrompt, prompt);
+    prompts.push_back(StatusText());
+  }
+  unsetenv("LANGUAGE");
+  setlocale(LC_ALL, "C");
+  EXPECT_EQ(name, "Linker Zeigefinger");
+  EXPECT_EQ(status, "Kein Fingerabdruckleser gefunden");
+  EXPECT_EQ(prompts, (std::vector<std::string>{"Ziehen Sie den Finger langsamer erneut über den Leser",
+                                               "Vendor words"}));
+  EXPECT_EQ(title, "Fingerprint Capture");
+  EXPECT_EQ(m_Log, HandlerLines(7));
+}
+
+// Every text of the line, in every language, fits its two lines.
+TEST_F(FingerWindowTest, EveryTextOfTheStatusLineFitsInEveryLanguage) {
+  Build({7});
+  std::vector<const char*> texts = {kChooseFingerText, kNoReaderText, kCaptureFailedText};
+  texts.insert(texts.end(), kReaderPrompts, kReaderPrompts + kReaderPromptCount);
+  bindtextdomain(VELMORA_TEXT_DOMAIN, BUILD_LOCALE_DIR);
+  ASSERT_NE(setlocale(LC_ALL, "C.UTF-8"), nullptr);
+  for (const char* language : {"en", "de"}) {
+    setenv("LANGUAGE", language, 1);
+    setlocale(LC_ALL, "C.UTF-8");  // the catalogue is looked up afresh
+    for (const char* text : texts) {
+      PangoLayout* layout = gtk_widget_create_pango_layout(StatusLine(), _(text));
+      pango_layout_set_width(layout, kStatusLineWidth * PANGO_SCALE);
+      pango_layout_set_wrap(layout, PANGO_WRAP_WORD);
+      int width = 0, height = 0;
+      pango_layout_get_pixel_size(layout, &width, &height);
+      EXPECT_LE(pango_layout_get_line_count(layout), 2) << language << ": " << _(text);
+      EXPECT_LE(height, kStatusLineHeight) << language << ": " << _(text);
+      g_object_unref(layout);
+    }
+  }
+  unsetenv("LANGUAGE");
+  setlocale(LC_ALL, "C");
+}

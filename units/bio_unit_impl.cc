@@ -55,11 +55,20 @@ int32_t ThroughGate(PluginParams& params, Call call) {
 }  // namespace
 
 int32_t BioUnitImpl::Connect(int32_t v1, int32_t v2, int32_t v3) {
-  return ThroughGate(*m_Params, [&](PluginParams& p) { return p.FpxConnect(m_UnitId, v1, v2, v3); });
+  return ThroughGate(*m_Params, [&](PluginParams& p) {
+    p.prompts.Open();
+    if (p.FpxSetPromptSink != nullptr) p.FpxSetPromptSink(ReceivePluginPrompt, &p.prompts);
+    return p.FpxConnect(m_UnitId, v1, v2, v3);
+  });
 }
 
+// From here on a prompt of the plug-in breaks its contract; it is dropped.
 int32_t BioUnitImpl::Disconnect() {
-  return ThroughGate(*m_Params, [&](PluginParams& p) { return p.FpxDisconnect(m_UnitId); });
+  return ThroughGate(*m_Params, [&](PluginParams& p) {
+    int32_t result = p.FpxDisconnect(m_UnitId);
+    p.prompts.Close();
+    return result;
+  });
 }
 
 int32_t BioUnitImpl::Cancel() {

@@ -5,7 +5,8 @@
 // the unit id first and return their results unchanged; nothing is checked, logged or locked.
 // Each forwarded call is counted on the plug-in's call gate (plugin_call_gate.h): once the process
 // has begun to end and closed that gate, the operations give kPluginClosedStatus without calling
-// the plug-in.
+// the plug-in. Connect first hands a plug-in that exports FpxSetPromptSink the program's prompt
+// sink and opens its prompt gate; Disconnect closes the gate once FpxDisconnect has returned.
 //
 // Thread rules: as BioUnit; the getters read members fixed at construction.
 #ifndef VELMORA_UNITS_BIO_UNIT_IMPL_H_

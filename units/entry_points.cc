@@ -24,6 +24,7 @@ constexpr EntryPoint kEntryPoints[] = {
      true},
     {FPX_EXTRACT_SAMPLE_NAME, [](PluginParams& p) { return FieldOf(&p.FpxExtractSample); }, true},
     {FPX_FREE_NAME, [](PluginParams& p) { return FieldOf(&p.FpxFree); }, true},
+    {FPX_SET_PROMPT_SINK_NAME, [](PluginParams& p) { return FieldOf(&p.FpxSetPromptSink); }, false},
 };
 
 // The underscore form into `buffer`, cut to its size.

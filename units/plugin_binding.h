@@ -1,4 +1,5 @@
-// Plug-in binding: loading a plug-in library and binding its entry points (entry_points.h).
+// Plug-in binding: loading a plug-in library and binding its entry points (entry_points.h), the
+// optional FpxSetPromptSink among them.
 //
 // A PluginParams is one loaded library with its entry points, held through std::shared_ptr; the
 // library is unloaded when the last reference goes. The library operations give 0 for success and
@@ -14,6 +15,7 @@
 #include <string>
 
 #include "units/plugin_call_gate.h"
+#include "units/prompt_sink.h"
 #include "velmora/fpx_plugin.h"
 
 // One loaded plug-in library. Fields are null until bound.
@@ -38,8 +40,12 @@ struct PluginParams {
   FpxSensorCaptureSampleFn FpxSensorCaptureSample = nullptr;
   FpxExtractSampleFn FpxExtractSample = nullptr;
   FpxFreeFn FpxFree = nullptr;
+  // Optional: null when the library does not export it.
+  FpxSetPromptSinkFn FpxSetPromptSink = nullptr;
   // The entry-point calls that units forward (bio_unit_impl.h) pass through here.
   PluginCallGate calls;
+  // The `data` of the prompt sink that this library receives (prompt_sink.h).
+  PromptGate prompts;
 };
 
 // Opens `path` with RTLD_NOW (symbols stay local) into *handle. 0 when *handle is not null.

@@ -31,6 +31,10 @@
  * capture in progress at once, returning non-zero from it. Apart from that, the program makes no
  * concurrent calls.
  *
+ * Prompts (optional). A plug-in MAY also export FpxSetPromptSink to hand the program short texts for
+ * the person at the window ("Swipe your finger again, more slowly"). A library without it loads and
+ * works as before; the eight entry points above stay the whole required interface.
+ *
  * Unloading and exit. The library's destructors (C++ static destructors, functions marked
  * __attribute__((destructor))) run when it is unloaded or as the process ends, on whichever thread
  * does that; they MUST NOT block (join a thread, wait for a device, take a lock that a capture may
@@ -111,6 +115,23 @@ typedef int32_t (*FpxExtractSampleFn)(uint32_t unitId, int32_t v1, int32_t v2, i
  */
 typedef int32_t (*FpxFreeFn)(void* memory);
 
+/*
+ * The program's receiver of prompts. `text` MUST be NUL-terminated UTF-8 of at most 255 bytes; the
+ * program reads no more than 256 bytes, cuts a longer text to 255, copies it before the call returns
+ * and shows it on its own thread. `unitId` names the unit the prompt is about; `data` MUST be the
+ * value that came with the sink. The sink MAY be called from any thread, also from several at once;
+ * it returns at once.
+ */
+typedef void (*FpxPromptSink)(uint32_t unitId, const char* text, void* data);
+
+/*
+ * Optional. Hands the plug-in the program's prompt sink and its `data`; the program calls it before
+ * every FpxConnect, from the thread that then calls FpxConnect, always with the same two values.
+ * The plug-in MAY call the sink from the start of FpxConnect until FpxDisconnect on that unit
+ * returns, and MUST NOT call it after that (the program ignores such calls). The result is ignored.
+ */
+typedef int32_t (*FpxSetPromptSinkFn)(FpxPromptSink sink, void* data);
+
 /* The names the program looks up (each also with a leading underscore, which wins). */
 #define FPX_ENUM_UNITS_NAME "FpxEnumUnits"
 #define FPX_GET_INFO_NAME "FpxGetInfo"
@@ -120,6 +141,8 @@ typedef int32_t (*FpxFreeFn)(void* memory);
 #define FPX_SENSOR_CAPTURE_SAMPLE_NAME "FpxSensorCaptureSample"
 #define FPX_EXTRACT_SAMPLE_NAME "FpxExtractSample"
 #define FPX_FREE_NAME "FpxFree"
+/* Optional: looked up after the eight are bound; its absence is no failure. */
+#define FPX_SET_PROMPT_SINK_NAME "FpxSetPromptSink"
 
 /*
  * Marks an entry point for export, also in libraries built with hidden default visibility. A
@@ -142,6 +165,7 @@ FPX_EXPORT int32_t FpxSensorCaptureSample(uint32_t unitId, int32_t v1, int32_t v
 FPX_EXPORT int32_t FpxExtractSample(uint32_t unitId, int32_t v1, int32_t v2, int32_t v3, int32_t v4,
                                     int32_t v5, int32_t v6, int32_t v7, int32_t v8);
 FPX_EXPORT int32_t FpxFree(void* memory);
+FPX_EXPORT int32_t FpxSetPromptSink(FpxPromptSink sink, void* data); /* optional */
 
 #ifdef __cplusplus
 } /* extern "C" */

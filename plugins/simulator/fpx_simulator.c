@@ -116,10 +116,31 @@ static unsigned char* MakeSample(const char* text, int32_t reported) {
   return sample;
 }
 
+/* The program's prompt sink; both set before FpxConnect, read by the capturing thread. */
+static FpxPromptSink g_PromptSink;
+static void* g_PromptData;
+
+int32_t FpxSetPromptSink(FpxPromptSink sink, void* data) {
+  SimTrace("FpxSetPromptSink");
+  __atomic_store_n(&g_PromptData, data, __ATOMIC_RELAXED);
+  __atomic_store_n(&g_PromptSink, sink, __ATOMIC_RELEASE);
+  return 0;
+}
+
+/* Sends VELMORA_SIM_PROMPT, when set, as a reader asks for the finger: the unit is connected. */
+static void SendPrompt(uint32_t unitId) {
+  const char* text = SimPromptText();
+  FpxPromptSink sink = __atomic_load_n(&g_PromptSink, __ATOMIC_ACQUIRE);
+  if (text == NULL || sink == NULL) return;
+  SimTrace("prompt %u", unitId);
+  sink(unitId, text, __atomic_load_n(&g_PromptData, __ATOMIC_RELAXED));
+}
+
 int32_t FpxSensorCaptureSample(uint32_t unitId, int32_t v1, int32_t v2, unsigned char** sample,
                                int32_t* sampleSize, int32_t* reserved) {
   SimTrace("FpxSensorCaptureSample %u %d %d", unitId, v1, v2);
   long delay = SimDelayMs();
+  SendPrompt(unitId);
   if (SimUninterruptible()) {
     SleepMs(delay);
   } else if (SimWaitForFinger(unitId, delay) != 0) {

@@ -73,3 +73,5 @@ int SimUninterruptible(void) {
   const char* text = getenv("VELMORA_SIM_UNINTERRUPTIBLE");
   return text != NULL && strcmp(text, "1") == 0;
 }
+
+const char* SimPromptText(void) { return getenv("VELMORA_SIM_PROMPT"); }

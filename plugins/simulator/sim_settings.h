@@ -35,6 +35,9 @@ const char* SimSampleText(void);
  * `textLength`. */
 int32_t SimReportedSize(int32_t textLength);
 
+/* VELMORA_SIM_PROMPT, or NULL when it is not set: the prompt that a capture sends first. */
+const char* SimPromptText(void);
+
 /* Non-zero when VELMORA_SIM_UNINTERRUPTIBLE is "1". */
 int SimUninterruptible(void);
 

@@ -9,7 +9,10 @@
  *   - threads: FpxDisconnect (and FpxCancel) arrive from another thread while FpxConnect or
  *     FpxSensorCaptureSample runs, and must end that capture promptly; a capture that starts after
  *     a disconnect fails until the next FpxConnect;
- *   - results: 0 for success, anything else for failure.
+ *   - results: 0 for success, anything else for failure;
+ *   - prompts (optional): FpxSetPromptSink hands over the program's sink, through which the
+ *     plug-in tells the person what the reader wants ("Swipe your finger again, more slowly"),
+ *     only while the unit is connected.
  *
  * To make it yours: rename the library and the texts, put your device's calls where the comments
  * say so, and keep one TemplateUnit per reader if you drive several.
@@ -44,9 +47,11 @@ typedef struct TemplateUnit {
   pthread_cond_t changed; /* signalled when `connected` or `cancels` changes, or a finger arrives */
   int connected;          /* GUARDED_BY(lock): between FpxConnect and FpxDisconnect */
   unsigned cancels;       /* GUARDED_BY(lock): FpxCancel calls so far; a capture ends when it moves */
+  FpxPromptSink sink;     /* GUARDED_BY(lock): the program's, from FpxSetPromptSink; may stay NULL */
+  void* sinkData;         /* GUARDED_BY(lock) */
 } TemplateUnit;
 
-static TemplateUnit g_Unit = {PTHREAD_MUTEX_INITIALIZER, PTHREAD_COND_INITIALIZER, 0, 0};
+static TemplateUnit g_Unit = {PTHREAD_MUTEX_INITIALIZER, PTHREAD_COND_INITIALIZER, 0, 0, NULL, NULL};
 
 /* A heap copy of `text` for UnitInfo, which the program hands back to FpxFree; NULL when out of
  * memory. */
@@ -86,6 +91,31 @@ int32_t FpxGetInfo(uint32_t unitId, UnitInfo* info) {
   info->value4 = 0;
   return 0;
 }
+
+/* Optional: the program calls it before every FpxConnect. Keep the sink for your prompts. */
+int32_t FpxSetPromptSink(FpxPromptSink sink, void* data) {
+  pthread_mutex_lock(&g_Unit.lock);
+  g_Unit.sink = sink;
+  g_Unit.sinkData = data;
+  pthread_mutex_unlock(&g_Unit.lock);
+  return 0;
+}
+
+/*
+ * Tells the person at the window what the reader wants: a short UTF-8 text of at most 255 bytes,
+ * which the program copies at once. REQUIRES: g_Unit.lock held, so that FpxDisconnect cannot
+ * return between the check and the call: no prompt may follow it.
+ */
+static void AskPerson(const char* text) {
+  if (g_Unit.connected && g_Unit.sink != NULL) g_Unit.sink(kUnitId, text, g_Unit.sinkData);
+}
+
+/*
+ * What the reader asks of the person after a bad read, or NULL. REQUIRES: g_Unit.lock held. A real
+ * plug-in maps its device's retry reasons to words here ("Swipe your finger again, more slowly");
+ * without a reader nothing is ever asked.
+ */
+static const char* RetryRequest(void) { return NULL; }
 
 int32_t FpxConnect(uint32_t unitId, int32_t v1, int32_t v2, int32_t v3) {
   (void)v1; /* the program passes 0, 0, 0 */
@@ -144,8 +174,11 @@ int32_t FpxSensorCaptureSample(uint32_t unitId, int32_t v1, int32_t v2, unsigned
    * still in here.
    */
   unsigned cancels = g_Unit.cancels;
-  while (g_Unit.connected && g_Unit.cancels == cancels && !FingerPresent())
+  while (g_Unit.connected && g_Unit.cancels == cancels && !FingerPresent()) {
+    const char* retry = RetryRequest();
+    if (retry != NULL) AskPerson(retry);
     pthread_cond_wait(&g_Unit.changed, &g_Unit.lock);
+  }
   int ended = !g_Unit.connected || g_Unit.cancels != cancels;
   pthread_mutex_unlock(&g_Unit.lock);
   if (ended) return kEnded;

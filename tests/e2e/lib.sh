@@ -52,13 +52,15 @@ add_entry() {
 
 # --- the display ------------------------------------------------------------------------------
 
-# start_display: a private Xvfb, found through -displayfd so that parallel tests never collide.
+# start_display [DPI]: a private Xvfb, found through -displayfd so that parallel tests never
+# collide; with DPI, a screen of that resolution (and twice the size, room for a doubled window).
 start_display() {
-  local fifo=$E2E_TMP/displayfd
+  local fifo=$E2E_TMP/displayfd screen=640x480x24 dpi=()
+  [ $# -gt 0 ] && screen=1280x960x24 dpi=(-dpi "$1")
   rm -f "$fifo"
   mkfifo "$fifo"
   # -noreset: a server that resets when its last client leaves refuses clients meanwhile.
-  Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 640x480x24 3>"$fifo" 2>/dev/null &
+  Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 "$screen" "${dpi[@]}" 3>"$fifo" 2>/dev/null &
   xvfb_pid=$!
   local number
   read -r -t 30 number <"$fifo" || fail "Xvfb did not start"

@@ -31,7 +31,9 @@ expected=$(sort <<EOF2
 ./usr/bin/velmora-capture-host
 ./usr/bin/velmora-units
 ./usr/lib/Velmora/hands.bmp
+./usr/lib/Velmora/hands@2x.bmp
 ./usr/lib/Velmora/plugins/libfpx-simulator.so
+./usr/share/locale/de/LC_MESSAGES/velmora-capture.mo
 ./usr/share/doc/velmora-capture/changelog.Debian.gz
 ./usr/share/doc/velmora-capture/copyright
 ./usr/share/lintian/overrides/velmora-capture

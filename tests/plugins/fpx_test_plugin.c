@@ -15,6 +15,8 @@
  *                       (from any thread) and then fails, as a driver polling its device does
  *   TP_UNRESOLVED       the library needs a symbol that nothing defines
  *   TP_LONG_SYMBOL      exports TpLongSymbol as a 300-character name (tp_long_symbol.h)
+ *   TP_PROMPTS          exports the optional FpxSetPromptSink, and TpSendPrompt, through which a
+ *                       test calls the sink last given from any thread at any time
  *
  * When VELMORA_TP_TRACE names a file, each call, the load and the unload append "<name> <call>".
  * All memory handed out is static, so FpxFree only names what it was given.
@@ -178,6 +180,26 @@ FPX_EXPORT int32_t TpNeedsTheUndefined(void) { return TpDefinedNowhere(); }
 #include "tp_long_symbol.h"
 FPX_EXPORT int32_t TpLongSymbol(void) __asm__(TP_LONG_SYMBOL_NAME);
 FPX_EXPORT int32_t TpLongSymbol(void) { return 300; }
+#endif
+
+#ifdef TP_PROMPTS
+static FpxPromptSink g_Sink;
+static void* g_SinkData;
+
+FPX_EXPORT int32_t FpxSetPromptSink(FpxPromptSink sink, void* data) {
+  Trace("FpxSetPromptSink", 0, 0);
+  __atomic_store_n(&g_SinkData, data, __ATOMIC_RELAXED);
+  __atomic_store_n(&g_Sink, sink, __ATOMIC_RELEASE);
+  return 0;
+}
+
+/* Calls the sink last given, whether the contract allows it now or not. 1 when none was given. */
+FPX_EXPORT int32_t TpSendPrompt(uint32_t unitId, const char* text) {
+  FpxPromptSink sink = __atomic_load_n(&g_Sink, __ATOMIC_ACQUIRE);
+  if (sink == NULL) return 1;
+  sink(unitId, text, __atomic_load_n(&g_SinkData, __ATOMIC_RELAXED));
+  return 0;
+}
 #endif
 
 #ifndef TP_NO_FREE

@@ -43,12 +43,12 @@ constexpr Hand kLeftHand = {
     {{33, 112}, {71, 110}, {70, 127}, {35, 128}},
 };
 
-// The right hand below: fingers 1-5, the thumb reaching out to the left, the arm leaving the
-// picture at the bottom.
+// The right hand below: fingers 1-5, the thumb reaching out to the left, the sleeve ending above
+// the status line.
 constexpr Hand kRightHand = {
-    {{52, 204}, {111, 204}, {114, 236}, {103, 258}, {63, 258}, {50, 236}},
-    {{1, {66, 238}, 18}, {2, {59, 207}, 15}, {3, {75, 202}, 16}, {4, {92, 203}, 15}, {5, {106, 210}, 13}},
-    {{62, 252}, {105, 252}, {106, 270}, {61, 270}},
+    {{52, 188}, {111, 188}, {114, 206}, {105, 220}, {63, 220}, {51, 208}},
+    {{1, {64, 210}, 17}, {2, {59, 192}, 15}, {3, {75, 188}, 16}, {4, {92, 189}, 15}, {5, {106, 196}, 13}},
+    {{63, 214}, {105, 214}, {106, 227}, {62, 227}},
 };
 
 void SetColour(cairo_t* cr, Colour colour) { cairo_set_source_rgb(cr, colour.r, colour.g, colour.b); }

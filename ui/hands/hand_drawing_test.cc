@@ -7,10 +7,14 @@
 
 namespace {
 
+// Drawn as velmora-hands-picture draws it, `scale` times the window's size.
 class Picture {
  public:
-  Picture() : m_Surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWindowWidth, kWindowHeight)) {
+  explicit Picture(int scale = 1)
+      : m_Surface(
+            cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWindowWidth * scale, kWindowHeight * scale)) {
     cairo_t* cr = cairo_create(m_Surface);
+    cairo_scale(cr, scale, scale);
     DrawHands(cr);
     cairo_destroy(cr);
     cairo_surface_flush(m_Surface);
@@ -34,17 +38,27 @@ bool IsSkin(uint32_t rgb) { return ((rgb >> 16) & 0xFF) > (rgb & 0xFF) + 20; }
 
 }  // namespace
 
-TEST(HandDrawingTest, EveryFingertipLiesUnderItsButton) {
-  Picture picture;
-  for (int finger = 1; finger <= 10; ++finger) {
-    ButtonPosition position;
-    ASSERT_TRUE(FingerButtonPosition(finger, &position));
-    int x = position.x + kButtonSize / 2, y = position.y + kButtonSize / 2;
-    EXPECT_TRUE(IsSkin(picture.At(x, y))) << "finger " << finger << " at " << x << "," << y;
+TEST(HandDrawingTest, EveryFingertipLiesUnderItsButtonAtEitherScale) {
+  for (int scale : {1, 2}) {
+    Picture picture(scale);
+    for (int finger = 1; finger <= 10; ++finger) {
+      ButtonPosition position;
+      ASSERT_TRUE(FingerButtonPosition(finger, &position));
+      int x = (position.x + kButtonSize / 2) * scale, y = (position.y + kButtonSize / 2) * scale;
+      EXPECT_TRUE(IsSkin(picture.At(x, y)))
+          << "finger " << finger << " at " << x << "," << y << " x" << scale;
+    }
   }
 }
 
 TEST(HandDrawingTest, TheRightPartOfThePictureIsBackground) {
   Picture picture;
   for (int y = 0; y < kWindowHeight; y += 10) EXPECT_FALSE(IsSkin(picture.At(200, y))) << y;
+}
+
+TEST(HandDrawingTest, TheStatusLineBoxIsBackground) {
+  Picture picture;
+  for (int y = kStatusLineY; y < kStatusLineY + kStatusLineHeight; y += 2)
+    for (int x = kStatusLineX; x < kStatusLineX + kStatusLineWidth; x += 2)
+      ASSERT_FALSE(IsSkin(picture.At(x, y))) << x << "," << y;
 }

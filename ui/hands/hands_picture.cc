@@ -1,7 +1,9 @@
-// velmora-hands-picture OUTPUT.bmp: draws the window's hand picture and writes it as a BMP file.
+// velmora-hands-picture OUTPUT.bmp [SCALE]: draws the window's hand picture, SCALE (1 or 2) times
+// the window's size, and writes it as a BMP file.
 #include <cairo.h>
 #include <errno.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "ui/finger_placement.h"
@@ -9,16 +11,19 @@
 #include "ui/hands/hand_drawing.h"
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    fprintf(stderr, "usage: %s OUTPUT.bmp\n", argv[0]);
+  int scale = argc == 3 ? atoi(argv[2]) : 1;
+  if ((argc != 2 && argc != 3) || (scale != 1 && scale != 2)) {
+    fprintf(stderr, "usage: %s OUTPUT.bmp [1|2]\n", argv[0]);
     return 2;
   }
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWindowWidth, kWindowHeight);
+  const int width = kWindowWidth * scale, height = kWindowHeight * scale;
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
   cairo_t* cr = cairo_create(surface);
+  cairo_scale(cr, scale, scale);  // drawn at the size, not enlarged: as sharp as the small one
   DrawHands(cr);
   cairo_destroy(cr);
   cairo_surface_flush(surface);
-  bool written = WriteBmp(argv[1], cairo_image_surface_get_data(surface), kWindowWidth, kWindowHeight,
+  bool written = WriteBmp(argv[1], cairo_image_surface_get_data(surface), width, height,
                           cairo_image_surface_get_stride(surface));
   if (!written) fprintf(stderr, "%s: %s: %s\n", argv[0], argv[1], strerror(errno));
   cairo_surface_destroy(surface);
