@@ -221,6 +221,34 @@ TEST_F(FprintPluginTest, ARetryAsksForTheFingerOnceAndTheNextImageIsTaken) {
   }
 }
 
+// The retry's result is held just as libfprint completes it, until a disconnect has come and
+// returned: the capture then meets the retry with its unit disconnected, and must not prompt.
+TEST_F(FprintPluginTest, ARetryThatMeetsADisconnectPromptsNoMore) {
+  std::mutex lock;
+  std::condition_variable changed;
+  bool held = false, returned = false;
+  HoldOnLogLine("Completing action FPI_DEVICE_ACTION_CAPTURE", [&] {
+    std::unique_lock guard(lock);
+    held = true;
+    changed.notify_all();
+    changed.wait(guard, [&] { return returned; });
+  });
+  testing::internal::CaptureStderr();
+  int32_t result = CaptureEndedBy([&] {
+    m_Reader->SendCode(-1, 0);
+    std::unique_lock guard(lock);
+    changed.wait(guard, [&] { return held; });
+    EXPECT_EQ(m_Plugin->FpxDisconnect(1), 0);
+    g_prompts.Disconnected();
+    HoldOnLogLine("", {});
+    returned = true;
+    changed.notify_all();
+  });
+  testing::internal::GetCapturedStderr();
+  EXPECT_NE(result, 0);
+  EXPECT_EQ(g_prompts.Late(), 0) << "a prompt came after FpxDisconnect returned";
+}
+
 TEST_F(FprintPluginTest, TheRetryCapEndsTheCapture) {
   ScopedEnv cap("VELMORA_FPRINT_RETRIES", "0");
   testing::internal::CaptureStderr();
