@@ -20,3 +20,16 @@ char* FprintDeviceTitle(FpDevice* device) {
   return g_strdup_printf("%s (%s%s%s)", FprintDeviceName(device), driver != NULL ? driver : "",
                          ids != NULL ? ", " : "", ids != NULL ? ids : "");
 }
+
+const char* FprintRetryPrompt(int code) {
+  switch (code) {
+    case FP_DEVICE_RETRY_TOO_SHORT:
+      return "Swipe your finger again, more slowly";
+    case FP_DEVICE_RETRY_CENTER_FINGER:
+      return "Centre your finger on the reader and try again";
+    case FP_DEVICE_RETRY_REMOVE_FINGER:
+      return "Lift your finger, then place it on the reader again";
+    default: /* FP_DEVICE_RETRY_GENERAL */
+      return "Place your finger on the reader again";
+  }
+}

@@ -20,4 +20,8 @@ char* FprintDeviceLabel(FpDevice* device);
  * free with g_free. */
 char* FprintDeviceTitle(FpDevice* device);
 
+/* What the person is asked after libfprint's retry `code` (an FpDeviceRetry), in the words that the
+ * program's catalogue translates; a code libfprint may add later asks to place the finger again. */
+const char* FprintRetryPrompt(int code);
+
 #endif /* VELMORA_PLUGINS_FPRINT_FPRINT_DEVICE_TEXT_H_ */

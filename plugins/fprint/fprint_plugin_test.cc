@@ -17,6 +17,7 @@
 #include "plugins/fprint/fprint_held.h"
 #include "plugins/fprint/fprint_sample_sweep.h"
 #include "tests/support/open_gate.h"
+#include "tests/support/prompt_recorder.h"
 #include "tests/support/ridge_image.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/scoped_temp_dir.h"
@@ -61,6 +62,9 @@ std::map<std::string, std::string> ParseSample(const std::string& text) {
   return fields;
 }
 
+// The sink of every test: the plug-in keeps it for the rest of the process.
+PromptRecorder g_prompts;
+
 // Whether this process has enumerated already: the plug-in enumerates once per process.
 bool g_enumerated = false;
 
@@ -88,14 +92,18 @@ class FprintPluginTest : public ::testing::Test {
     ASSERT_EQ(count, 1u);
     EXPECT_EQ(ids[0], 1u);
     m_Plugin->FpxFree(ids);
+    ASSERT_TRUE(g_prompts.Install(*m_Plugin));
     ASSERT_EQ(m_Plugin->FpxConnect(1, 0, 0, 0), 0);
     m_Reader = std::make_unique<VirtualReader>(m_Socket);
   }
 
-  // The connects and disconnects of the test's thread, refused ones too, left no context pushed.
+  // The connects and disconnects of the test's thread, refused ones too, left no context pushed,
+  // and no prompt came after a disconnect had returned.
   void TearDown() override {
     EXPECT_EQ(m_Plugin->FpxDisconnect(1), 0);
+    g_prompts.Disconnected();
     EXPECT_EQ(g_main_context_get_thread_default(), nullptr) << "a call left a context pushed";
+    EXPECT_EQ(g_prompts.Late(), 0) << "the sink was called after FpxDisconnect returned";
   }
 
   // Starts a capture and sends `image` once the device waits for the finger; `sample` receives
@@ -180,22 +188,65 @@ TEST_F(FprintPluginTest, CaptureWritesThePixelsIntoAPrivatePgmThatTheSampleDescr
   EXPECT_EQ(folder.st_mode & 07777, 0700u);
 }
 
+// Each of libfprint's retries asks for the finger once, in words on the window and in libfprint's
+// sentence on stderr, and the next image is taken.
 TEST_F(FprintPluginTest, ARetryAsksForTheFingerOnceAndTheNextImageIsTaken) {
+  struct Case {
+    int32_t retry;  // libfprint's FpDeviceRetry
+    const char* prompt;
+  } cases[] = {
+      {0, "Place your finger on the reader again"},                // general
+      {1, "Swipe your finger again, more slowly"},                 // too short
+      {2, "Centre your finger on the reader and try again"},       // centre the finger
+      {3, "Lift your finger, then place it on the reader again"},  // remove the finger
+  };
   std::vector<uint8_t> image = RidgeImage(kPrintWidth, kPrintHeight);
+  for (const Case& c : cases) {
+    ASSERT_TRUE(g_prompts.Install(*m_Plugin));
+    testing::internal::CaptureStderr();
+    int seen = FingerWaits();
+    Capture capture(*m_Plugin);
+    AwaitFingerWait(seen);
+    m_Reader->SendCode(-1, c.retry);
+    AwaitFingerWait(seen + 1);
+    m_Reader->SendImage(kPrintWidth, kPrintHeight, image);
+    int32_t result = capture.Join();
+    std::string errors = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(result, 0) << errors;
+    EXPECT_EQ(ParseSample(reinterpret_cast<char*>(capture.m_Sample))["width"], "256");
+    EXPECT_EQ(g_prompts.Prompts(), (std::vector<Prompt>{{1u, c.prompt}}));
+    EXPECT_EQ(CountLines(errors, "velmora fprint: present the finger again: "), 1) << errors;
+    EXPECT_EQ(CountLines(errors, "velmora fprint: "), 1) << errors;
+    EXPECT_EQ(CountLines(errors, ".,"), 0) << "libfprint's sentence ends the line: " << errors;
+  }
+}
+
+// The retry's result is held just as libfprint completes it, until a disconnect has come and
+// returned: the capture then meets the retry with its unit disconnected, and must not prompt.
+TEST_F(FprintPluginTest, ARetryThatMeetsADisconnectPromptsNoMore) {
+  std::mutex lock;
+  std::condition_variable changed;
+  bool held = false, returned = false;
+  HoldOnLogLine("Completing action FPI_DEVICE_ACTION_CAPTURE", [&] {
+    std::unique_lock guard(lock);
+    held = true;
+    changed.notify_all();
+    changed.wait(guard, [&] { return returned; });
+  });
   testing::internal::CaptureStderr();
-  int seen = FingerWaits();
-  Capture capture(*m_Plugin);
-  AwaitFingerWait(seen);
-  m_Reader->SendCode(-1, 0);
-  AwaitFingerWait(seen + 1);
-  m_Reader->SendImage(kPrintWidth, kPrintHeight, image);
-  int32_t result = capture.Join();
-  std::string errors = testing::internal::GetCapturedStderr();
-  ASSERT_EQ(result, 0) << errors;
-  EXPECT_EQ(ParseSample(reinterpret_cast<char*>(capture.m_Sample))["width"], "256");
-  EXPECT_EQ(CountLines(errors, "velmora fprint: present the finger again: "), 1) << errors;
-  EXPECT_EQ(CountLines(errors, "velmora fprint: "), 1) << errors;
-  EXPECT_EQ(CountLines(errors, ".,"), 0) << "libfprint's sentence ends the line: " << errors;
+  int32_t result = CaptureEndedBy([&] {
+    m_Reader->SendCode(-1, 0);
+    std::unique_lock guard(lock);
+    changed.wait(guard, [&] { return held; });
+    EXPECT_EQ(m_Plugin->FpxDisconnect(1), 0);
+    g_prompts.Disconnected();
+    HoldOnLogLine("", {});
+    returned = true;
+    changed.notify_all();
+  });
+  testing::internal::GetCapturedStderr();
+  EXPECT_NE(result, 0);
+  EXPECT_EQ(g_prompts.Late(), 0) << "a prompt came after FpxDisconnect returned";
 }
 
 TEST_F(FprintPluginTest, TheRetryCapEndsTheCapture) {

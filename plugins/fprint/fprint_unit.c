@@ -7,9 +7,11 @@
 #include "fprint_device_text.h"
 #include "fprint_held.h"
 #include "fprint_settings.h"
+#include "prompt_holder.h"
 
-FprintUnit* FprintUnitNew(FpDevice* device) {
+FprintUnit* FprintUnitNew(FpDevice* device, uint32_t id) {
   FprintUnit* unit = g_new0(FprintUnit, 1);
+  unit->m_Id = id;
   unit->m_Device = g_object_ref(device);
   unit->m_Context = g_main_context_new();
   pthread_mutex_init(&unit->m_Lock, NULL);
@@ -121,6 +123,14 @@ int FprintUnitConnect(FprintUnit* unit) {
   return Release(unit, open, NULL) && open && !cancelled ? 0 : 1;
 }
 
+/* Asks the person for the finger again, in words, unless a disconnect came: under the lock that
+ * FprintUnitDisconnect takes, so that no prompt follows its return. */
+static void Prompt(FprintUnit* unit, const GError* retry) {
+  pthread_mutex_lock(&unit->m_Lock);
+  if (!unit->m_Disconnected && !unit->m_Removed) PromptHolderSend(unit->m_Id, FprintRetryPrompt(retry->code));
+  pthread_mutex_unlock(&unit->m_Lock);
+}
+
 /* One image, asking again after each retry until an image comes, the cap is passed or the
  * capture fails otherwise. */
 static FpImage* CaptureWithRetries(FprintUnit* unit, GCancellable* cancellable) {
@@ -135,6 +145,7 @@ static FpImage* CaptureWithRetries(FprintUnit* unit, GCancellable* cancellable) 
       return NULL;
     }
     fprintf(stderr, "velmora fprint: present the finger again: %s\n", error->message);
+    Prompt(unit, error);
   }
 }
 

@@ -15,10 +15,12 @@
 
 #include <fprint.h>
 #include <pthread.h>
+#include <stdint.h>
 
 #include "fprint_sample.h"
 
 typedef struct FprintUnit {
+  uint32_t m_Id;                        /* the unit's id in the program; fixed */
   FpDevice* m_Device;                   /* owned reference */
   GMainContext* m_Context;              /* the unit's own context, owned */
   pthread_mutex_t m_Lock;               /* guards the fields below (a mutex that thread checkers see) */
@@ -33,8 +35,8 @@ typedef struct FprintUnit {
   char m_Sample[kFprintSampleCapacity]; /* the last sample handed out */
 } FprintUnit;
 
-/* A unit for `device` (a new reference is taken). Never fails. */
-FprintUnit* FprintUnitNew(FpDevice* device);
+/* Unit `id` for `device` (a new reference is taken). Never fails. */
+FprintUnit* FprintUnitNew(FpDevice* device, uint32_t id);
 
 /* Opens the device on the calling thread, unless open; first waits for a disconnect in progress
  * (its capture's end and the device's close). 0, or non-zero after one line on stderr (a reader
@@ -43,7 +45,8 @@ FprintUnit* FprintUnitNew(FpDevice* device);
 int FprintUnitConnect(FprintUnit* unit);
 
 /* Captures one image on the calling thread, waiting for the finger; a retry asks for the finger
- * again (one line on stderr each) up to the cap of retries. On success the sample text is in
+ * again (one line on stderr and one prompt to the program's sink each, the prompt only while the
+ * unit is connected) up to the cap of retries. On success the sample text is in
  * unit->m_Sample and its length is returned; -1 on failure, at once after a disconnect. A capture
  * that a disconnect reaches before it returns fails and leaves no file; a failed capture leaves
  * the previous sample text as it was. */

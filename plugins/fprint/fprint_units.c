@@ -22,7 +22,7 @@ static GPtrArray* BuildUnits(void) {
   for (guint i = 0; devices != NULL && i < devices->len; ++i) {
     FpDevice* device = g_ptr_array_index(devices, i);
     if (fp_device_has_feature(device, FP_DEVICE_FEATURE_CAPTURE))
-      g_ptr_array_add(units, FprintUnitNew(device));
+      g_ptr_array_add(units, FprintUnitNew(device, units->len + 1));
     else
       g_ptr_array_add(g_NoImage, FprintDeviceTitle(device));
   }

@@ -8,6 +8,7 @@
 
 #include "fprint_device_text.h"
 #include "fprint_units.h"
+#include "prompt_holder.h"
 #include "velmora/fpx_plugin.h"
 
 int32_t FpxEnumUnits(uint32_t** unitIds, uint32_t* count) {
@@ -30,6 +31,12 @@ int32_t FpxGetInfo(uint32_t unitId, UnitInfo* info) {
   info->value2 = fp_device_get_nr_enroll_stages(device);
   info->value3 = fp_device_has_feature(device, FP_DEVICE_FEATURE_STORAGE) ? 1 : 0;
   info->value4 = 0;
+  return 0;
+}
+
+/* Kept for every unit: the program hands the same sink before each connect. */
+int32_t FpxSetPromptSink(FpxPromptSink sink, void* data) {
+  PromptHolderSet(sink, data);
   return 0;
 }
 

@@ -8,18 +8,23 @@ typedef struct StatusMeaning {
   const char* m_Status;
   FprintdOutcome m_Outcome;
   const char* m_Words;
+  const char* m_Prompt; /* what a retry asks of the person, in the catalogue's words; NULL for none */
 } StatusMeaning;
 
 /* fprintd's documented verification statuses. */
 static const StatusMeaning kStatuses[] = {
-    {"verify-match", kFprintdMatch, "the finger matches an enrolled finger"},
-    {"verify-no-match", kFprintdNoMatch, "the finger does not match any enrolled finger"},
-    {"verify-retry-scan", kFprintdRetry, "the reader could not read the finger"},
-    {"verify-swipe-too-short", kFprintdRetry, "the swipe was too short"},
-    {"verify-finger-not-centered", kFprintdRetry, "the finger was not centred on the reader"},
-    {"verify-remove-and-retry", kFprintdRetry, "the reader wants the finger lifted first"},
-    {"verify-disconnected", kFprintdFailed, "the reader was disconnected"},
-    {"verify-unknown-error", kFprintdFailed, "the reader reported an error"},
+    {"verify-match", kFprintdMatch, "the finger matches an enrolled finger", NULL},
+    {"verify-no-match", kFprintdNoMatch, "the finger does not match any enrolled finger", NULL},
+    {"verify-retry-scan", kFprintdRetry, "the reader could not read the finger",
+     "Place your finger on the reader again"},
+    {"verify-swipe-too-short", kFprintdRetry, "the swipe was too short",
+     "Swipe your finger again, more slowly"},
+    {"verify-finger-not-centered", kFprintdRetry, "the finger was not centred on the reader",
+     "Centre your finger on the reader and try again"},
+    {"verify-remove-and-retry", kFprintdRetry, "the reader wants the finger lifted first",
+     "Lift your finger, then place it on the reader again"},
+    {"verify-disconnected", kFprintdFailed, "the reader was disconnected", NULL},
+    {"verify-unknown-error", kFprintdFailed, "the reader reported an error", NULL},
 };
 
 FprintdOutcome FprintdClassifyStatus(const char* status, gboolean done, const char** words) {
@@ -32,6 +37,12 @@ FprintdOutcome FprintdClassifyStatus(const char* status, gboolean done, const ch
   }
   *words = "the reader reported a status that is not known";
   return done ? kFprintdFailed : kFprintdPending;
+}
+
+const char* FprintdRetryPrompt(const char* status) {
+  for (size_t i = 0; i < G_N_ELEMENTS(kStatuses); ++i)
+    if (strcmp(status, kStatuses[i].m_Status) == 0) return kStatuses[i].m_Prompt;
+  return NULL;
 }
 
 typedef struct ErrorMeaning {

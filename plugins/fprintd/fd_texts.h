@@ -27,6 +27,10 @@ typedef enum FprintdOutcome {
  * person ("the swipe was too short"). */
 FprintdOutcome FprintdClassifyStatus(const char* status, gboolean done, const char** words);
 
+/* What a retry `status` asks of the person ("Swipe your finger again, more slowly"), in the words
+ * that the program's catalogue translates; NULL for a status that is no retry. Static. */
+const char* FprintdRetryPrompt(const char* status);
+
 /* The line (without "velmora fprintd: " and newline; owned by the caller) for fprintd's error
  * `name` (a D-Bus error name, may be NULL) while doing `what` ("claiming Virtual device") with the
  * reader `device`; `message` is the error's own text, used when the name is not one we know. */

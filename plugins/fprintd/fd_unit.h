@@ -28,6 +28,7 @@ typedef struct FprintdVerifyState {
 } FprintdVerifyState;
 
 typedef struct FprintdUnit {
+  uint32_t m_Id;               /* the unit's id in the program; set once as the unit joins the table */
   char* m_Path;                /* the device's object path, owned; fixed after enumeration */
   char* m_Name;                /* its name, owned; fixed */
   int32_t m_Swipe;             /* 1 for a swipe reader, 0 for a press reader; fixed */
@@ -51,7 +52,8 @@ FprintdUnit* FprintdUnitNew(const char* path, const char* name, int32_t swipe, i
 int FprintdUnitConnect(FprintdUnit* unit);
 
 /* Verifies a finger against all of the user's enrolled fingers, waiting for the final status; a
- * retry asks for the finger again (one line on stderr each). On a match the sample is in
+ * retry asks for the finger again (one line on stderr and one prompt to the program's sink each,
+ * the prompt only while the unit is connected). On a match the sample is in
  * unit->m_Sample and its length is returned; -1 on anything else, at once after a disconnect. */
 int FprintdUnitCapture(FprintdUnit* unit);
 

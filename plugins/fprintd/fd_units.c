@@ -63,7 +63,9 @@ static GPtrArray* BuildUnits(void) {
   const char* path = NULL;
   while (g_variant_iter_next(paths, "&o", &path)) {
     FprintdUnit* unit = DescribeDevice(FprintdBus(NULL), path);
-    if (unit != NULL) g_ptr_array_add(units, unit);
+    if (unit == NULL) continue;
+    unit->m_Id = units->len + 1;
+    g_ptr_array_add(units, unit);
   }
   if (units->len == 0) fprintf(stderr, "velmora fprintd: fprintd lists no fingerprint reader; no units\n");
   return units;

@@ -4,6 +4,7 @@
 #include <stdio.h>
 
 #include "fd_bus.h"
+#include "prompt_holder.h"
 
 void FprintdReport(const FprintdUnit* unit, const char* what, const GError* error) {
   if (g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED)) return;
@@ -12,6 +13,15 @@ void FprintdReport(const FprintdUnit* unit, const char* what, const GError* erro
   g_dbus_error_strip_remote_error(plain);
   g_autofree char* line = FprintdErrorLine(name, what, unit->m_Name, plain->message);
   fprintf(stderr, "velmora fprintd: %s\n", line);
+}
+
+/* Asks the person for the finger again, in words, unless a disconnect came: under the lock that
+ * FprintdUnitDisconnect takes, so that no prompt follows its return. */
+static void Prompt(FprintdUnit* unit, const char* status) {
+  const char* text = FprintdRetryPrompt(status);
+  pthread_mutex_lock(&unit->m_Lock);
+  if (text != NULL && !unit->m_Disconnected) PromptHolderSend(unit->m_Id, text);
+  pthread_mutex_unlock(&unit->m_Lock);
 }
 
 static void OnStatus(GDBusConnection* bus, const char* sender, const char* path, const char* interface,
@@ -24,7 +34,10 @@ static void OnStatus(GDBusConnection* bus, const char* sender, const char* path,
   g_variant_get(parameters, "(&sb)", &status, &done);
   const char* words = NULL;
   FprintdOutcome outcome = FprintdClassifyStatus(status, done, &words);
-  if (outcome == kFprintdRetry) fprintf(stderr, "velmora fprintd: %s, present the finger again\n", words);
+  if (outcome == kFprintdRetry) {
+    fprintf(stderr, "velmora fprintd: %s, present the finger again\n", words);
+    Prompt(unit, status);
+  }
   if (outcome == kFprintdRetry || outcome == kFprintdPending) return;
   if (outcome != kFprintdMatch) fprintf(stderr, "velmora fprintd: %s on %s\n", words, unit->m_Name);
   unit->m_Verify.m_Ended = TRUE;

@@ -1,6 +1,6 @@
 // The fprintd plug-in loaded as the program loads it, against the real fprintd on the stand-in
 // (run by tests/support/with_fprintd_standin.sh): what a disconnect and a cancel from another
-// thread leave behind for the next client of the reader.
+// thread leave behind for the next client of the reader, and the prompts that a retry sends.
 #include <gio/gio.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "tests/support/prompt_recorder.h"
 #include "units/plugin_binding.h"
 
 namespace {
@@ -40,6 +41,11 @@ class OtherClient {
   GDBusConnection* m_Bus = nullptr;
 };
 
+using velmora::test::Prompt;
+
+// The sink of every test: the plug-in keeps it for the rest of the process.
+velmora::test::PromptRecorder g_prompts;
+
 // The plug-in with its one unit connected, and a capture on a thread of its own that waits in a
 // verification once Start returned.
 class FprintdPluginTest : public ::testing::Test {
@@ -51,9 +57,17 @@ class FprintdPluginTest : public ::testing::Test {
     ASSERT_EQ(m_Plugin->FpxEnumUnits(&ids, &count), 0);
     m_Plugin->FpxFree(ids);
     ASSERT_EQ(count, 1u);
+    ASSERT_TRUE(g_prompts.Install(*m_Plugin));
     ASSERT_EQ(m_Plugin->FpxConnect(1, 0, 0, 0), 0);
   }
-  void StartCapture() {
+  // Every test disconnects; no prompt may come after that returned.
+  void TearDown() override {
+    ASSERT_EQ(m_Plugin->FpxDisconnect(1), 0);
+    g_prompts.Disconnected();
+    EXPECT_EQ(g_prompts.Late(), 0) << "the sink was called after FpxDisconnect returned";
+  }
+  // Starts the capture and, once the reader waits for a finger, sends it `commands` ("RETRY 1").
+  void StartCapture(const std::string& commands = "") {
     m_Capture = std::thread([this] {
       unsigned char* sample = nullptr;
       int32_t size = 0, reserved = 0;
@@ -61,7 +75,7 @@ class FprintdPluginTest : public ::testing::Test {
     });
     // The stand-in's client returns once fprintd says that the reader waits for a finger.
     std::string wait =
-        "/usr/bin/python3 " + std::string(getenv("STANDIN_CLIENT")) + " press " + getenv("READER");
+        "/usr/bin/python3 " + std::string(getenv("STANDIN_CLIENT")) + " press " + getenv("READER") + commands;
     ASSERT_EQ(system(wait.c_str()), 0);
   }
   int32_t JoinCapture() {
@@ -92,6 +106,26 @@ TEST_F(FprintdPluginTest, ACancelEndsTheVerificationButKeepsTheReaderUntilTheDis
   ASSERT_EQ(m_Plugin->FpxDisconnect(1), 0);
   EXPECT_EQ(other.Claim(), "");
   EXPECT_EQ(other.Release(), "");
+}
+
+// Each of fprintd's retries asks for the finger again in the catalogue's words, and the
+// verification goes on to the match.
+TEST_F(FprintdPluginTest, ARetryPromptsThePersonAndTheMatchStillComes) {
+  struct Case {
+    int retry;  // libfprint's FpDeviceRetry, which fprintd reports as a verify-* status
+    const char* prompt;
+  } cases[] = {
+      {0, "Place your finger on the reader again"},                // verify-retry-scan
+      {1, "Swipe your finger again, more slowly"},                 // verify-swipe-too-short
+      {2, "Centre your finger on the reader and try again"},       // verify-finger-not-centered
+      {3, "Lift your finger, then place it on the reader again"},  // verify-remove-and-retry
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(g_prompts.Install(*m_Plugin));
+    StartCapture(" 'RETRY " + std::to_string(c.retry) + "' 'SCAN print-a'");
+    EXPECT_EQ(JoinCapture(), 0) << c.prompt;
+    EXPECT_EQ(g_prompts.Prompts(), (std::vector<Prompt>{{1u, c.prompt}}));
+  }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <gio/gio.h>
 
 #include "fd_units.h"
+#include "prompt_holder.h"
 #include "velmora/fpx_plugin.h"
 
 int32_t FpxEnumUnits(uint32_t** unitIds, uint32_t* count) {
@@ -26,6 +27,12 @@ int32_t FpxGetInfo(uint32_t unitId, UnitInfo* info) {
   info->value2 = unit->m_Stages;
   info->value3 = 0;
   info->value4 = 0;
+  return 0;
+}
+
+/* Kept for every unit: the program hands the same sink before each connect. */
+int32_t FpxSetPromptSink(FpxPromptSink sink, void* data) {
+  PromptHolderSet(sink, data);
   return 0;
 }
 
