@@ -2,7 +2,8 @@
  * Plug-ins that break one rule of the contract each, for velmora-plugin-check's tests. Without a
  * flag the library keeps every rule: one unit (id 1) that captures at once, a capture after
  * FpxDisconnect fails until the next FpxConnect, an unknown id fails FpxGetInfo, and everything
- * handed out goes back through FpxFree. One flag per library:
+ * handed out goes back through FpxFree; only the prompt flags export FpxSetPromptSink. One flag per
+ * library:
  *
  *   TB_OPEN_TEXT         text1 is 8 KiB without a NUL byte
  *   TB_GETINFO_CRASH     FpxGetInfo of a listed unit calls a driver hook that was never set
