@@ -12,6 +12,9 @@ namespace {
 TEST(PromptRecorderTest, KeepsTheFirstFault) {
   char open[300];
   memset(open, 'x', sizeof open);
+  char longest[256];  // 255 bytes and the NUL: the most the program shows
+  memset(longest, 'x', sizeof longest - 1);
+  longest[255] = '\0';
   struct Case {
     std::vector<const char*> before, after;
     PromptFault fault;
@@ -20,6 +23,7 @@ TEST(PromptRecorderTest, KeepsTheFirstFault) {
   const Case kCases[] = {
       {{"Place", "Gr\xc3\xbc\xc3\x9f"}, {}, PromptFault::kNone, 2},
       {{"ok", "\xc3\x28", open}, {}, PromptFault::kNotUtf8, 3},
+      {{longest}, {}, PromptFault::kNone, 1},
       {{open, nullptr}, {}, PromptFault::kUnterminated, 2},
       {{nullptr}, {}, PromptFault::kNullText, 1},
       {{"\xed\xa0\x80"}, {}, PromptFault::kNotUtf8, 1},
