@@ -2,7 +2,8 @@
  * Plug-ins that break one rule of the contract each, for velmora-plugin-check's tests. Without a
  * flag the library keeps every rule: one unit (id 1) that captures at once, a capture after
  * FpxDisconnect fails until the next FpxConnect, an unknown id fails FpxGetInfo, and everything
- * handed out goes back through FpxFree. One flag per library:
+ * handed out goes back through FpxFree; only the prompt flags export FpxSetPromptSink. One flag per
+ * library:
  *
  *   TB_OPEN_TEXT         text1 is 8 KiB without a NUL byte
  *   TB_GETINFO_CRASH     FpxGetInfo of a listed unit calls a driver hook that was never set
@@ -13,6 +14,10 @@
  *   TB_LONG_SAMPLE       the sample is 512 bytes without a NUL byte, reported as 512
  *   TB_FD_PER_CONNECT    every FpxConnect opens a descriptor that nothing closes
  *   TB_HEAP_PER_CONNECT  every FpxConnect allocates 16 KiB that nothing frees
+ *   TB_OPEN_PROMPT       exports FpxSetPromptSink; the capture's prompt is 300 bytes without a NUL
+ *   TB_BAD_PROMPT        exports FpxSetPromptSink; the capture's prompt is not UTF-8
+ *   TB_LATE_PROMPT       exports FpxSetPromptSink; a thread that the first FpxConnect starts
+ *                        prompts every millisecond once a FpxDisconnect has returned
  *   TB_FORGERY           FpxFree(NULL) does what tb_forgery.c's flag says (built with that file)
  */
 #include <fcntl.h>
@@ -20,6 +25,7 @@
 #include <stddef.h>
 #include <stdlib.h>
 #include <string.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "velmora/fpx_plugin.h"
@@ -82,6 +88,61 @@ FPX_EXPORT int32_t FpxGetInfo(uint32_t unitId, UnitInfo* info) {
   return 0;
 }
 
+#if defined(TB_OPEN_PROMPT) || defined(TB_BAD_PROMPT) || defined(TB_LATE_PROMPT)
+#define TB_PROMPTS
+static FpxPromptSink g_Sink; /* guarded by g_Lock, with g_SinkData */
+static void* g_SinkData;
+
+FPX_EXPORT int32_t FpxSetPromptSink(FpxPromptSink sink, void* data) {
+  pthread_mutex_lock(&g_Lock);
+  g_Sink = sink;
+  g_SinkData = data;
+  pthread_mutex_unlock(&g_Lock);
+  return 0;
+}
+
+/* Calls the sink with `text`. REQUIRES: g_Lock held. */
+static void Prompt(const char* text) {
+  if (g_Sink != NULL) g_Sink(kUnitId, text, g_SinkData);
+}
+
+/* The capture's prompt, while the unit is connected. REQUIRES: g_Lock held. */
+static void AskForFinger(void) {
+#ifdef TB_OPEN_PROMPT
+  static char open[300];
+  memset(open, 'x', sizeof open);
+  Prompt(open);
+#elif defined(TB_BAD_PROMPT)
+  Prompt("Place your finger \xc3\x28");
+#else
+  Prompt("Place your finger");
+#endif
+}
+#endif
+
+#ifdef TB_LATE_PROMPT
+/* Waits for the first disconnect to return, then prompts until the process ends. */
+static void* PromptLate(void* unused) {
+  (void)unused;
+  pthread_mutex_lock(&g_Lock);
+  while (!g_Disconnected) pthread_cond_wait(&g_Changed, &g_Lock);
+  pthread_mutex_unlock(&g_Lock);
+  for (;;) {
+    struct timespec pause = {0, 1000000};
+    nanosleep(&pause, NULL);
+    pthread_mutex_lock(&g_Lock);
+    Prompt("Still here");
+    pthread_mutex_unlock(&g_Lock);
+  }
+  return NULL;
+}
+
+static void StartLatePrompts(void) {
+  pthread_t thread;
+  if (pthread_create(&thread, NULL, PromptLate, NULL) == 0) pthread_detach(thread);
+}
+#endif
+
 FPX_EXPORT int32_t FpxConnect(uint32_t unitId, int32_t v1, int32_t v2, int32_t v3) {
   (void)v1, (void)v2, (void)v3;
   if (unitId != kUnitId) return 1;
@@ -96,6 +157,10 @@ FPX_EXPORT int32_t FpxConnect(uint32_t unitId, int32_t v1, int32_t v2, int32_t v
   pthread_mutex_lock(&g_Lock);
   g_Disconnected = 0;
   pthread_mutex_unlock(&g_Lock);
+#ifdef TB_LATE_PROMPT
+  static pthread_once_t started = PTHREAD_ONCE_INIT;
+  pthread_once(&started, StartLatePrompts);
+#endif
   return 0;
 }
 
@@ -116,6 +181,9 @@ FPX_EXPORT int32_t FpxSensorCaptureSample(uint32_t unitId, int32_t v1, int32_t v
   if (unitId != kUnitId) return 1;
   pthread_mutex_lock(&g_Lock);
   int disconnected = g_Disconnected;
+#ifdef TB_PROMPTS
+  if (!disconnected) AskForFinger();
+#endif
 #ifdef TB_DEAF_CAPTURE
   /* Only the finger would end the wait; the disconnect's wake-up finds the flag not looked at. */
   int finger = 0;

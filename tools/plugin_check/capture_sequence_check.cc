@@ -80,10 +80,11 @@ CheckVerdict JudgeCaptureSequence(const CaptureSequenceSeen& seen) {
   return verdict;
 }
 
-// The sample is read before the disconnect: it need not outlive it.
+// The sample is read before the disconnect: it need not outlive it. The units stay: a plug-in may
+// still call the prompt sink that came with them after the check.
 CheckVerdict CheckCaptureSequence(const CheckContext& context) {
   CheckVerdict skipped;
-  CheckedUnits found = DiscoverCheckedUnit(context, &skipped);
+  CheckedUnits& found = DiscoverLastingUnit(context, &skipped);
   if (found.unit == nullptr) return skipped;
   CaptureSequenceSeen seen;
   context.channel.Step(ConnectCallText(found.id));

@@ -8,24 +8,6 @@
 
 namespace {
 
-// The length of the UTF-8 sequence at text[i], or 0 when none starts there.
-size_t Utf8Length(const std::string& text, size_t i) {
-  auto byte = [&](size_t k) { return k < text.size() ? static_cast<unsigned char>(text[k]) : 0u; };
-  auto follows = [&](size_t k, unsigned low, unsigned high) { return byte(k) >= low && byte(k) <= high; };
-  unsigned lead = byte(i);
-  if (lead >= 0xc2 && lead <= 0xdf) return follows(i + 1, 0x80, 0xbf) ? 2 : 0;
-  if (lead >= 0xe0 && lead <= 0xef) {
-    // No overlong forms and no surrogates.
-    unsigned low = lead == 0xe0 ? 0xa0 : 0x80, high = lead == 0xed ? 0x9f : 0xbf;
-    return follows(i + 1, low, high) && follows(i + 2, 0x80, 0xbf) ? 3 : 0;
-  }
-  if (lead >= 0xf0 && lead <= 0xf4) {
-    unsigned low = lead == 0xf0 ? 0x90 : 0x80, high = lead == 0xf4 ? 0x8f : 0xbf;
-    return follows(i + 1, low, high) && follows(i + 2, 0x80, 0xbf) && follows(i + 3, 0x80, 0xbf) ? 4 : 0;
-  }
-  return 0;
-}
-
 std::string JsonEscape(unsigned char byte) {
   switch (byte) {
     case '"':
@@ -62,7 +44,7 @@ std::string JsonString(const std::string& text) {
       ++i;
       continue;
     }
-    size_t length = Utf8Length(text, i);
+    size_t length = Utf8SequenceLength(text, i);
     json += length > 0 ? text.substr(i, length) : "\\ufffd";
     i += std::max<size_t>(length, 1);
   }

@@ -18,6 +18,7 @@ constexpr PlannedCheck kPlan[] = {
     {"disconnect-during-capture", CheckDisconnectDuringCapture, "get-info", false},
     {"capture-after-disconnect", CheckCaptureAfterDisconnect, "get-info", false},
     {"cycles", CheckCycles, "get-info", true},
+    {"prompts", CheckPrompts, "get-info", true},
     {"reload", CheckReload, "get-info", false},
 };
 

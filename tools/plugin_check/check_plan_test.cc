@@ -9,6 +9,7 @@
 
 #include "tools/plugin_check/cycles_check.h"
 #include "tools/plugin_check/disconnect_check.h"
+#include "units/prompt_sink.h"
 
 namespace {
 
@@ -52,6 +53,8 @@ TEST(CheckPlanTest, TheManualPageListsTheChecksInOrder) {
       {"cycles", "after " + std::to_string(kWarmUpCycles) + " that"},
       {"cycles", std::to_string(kHeapWarnBytes / 1024) + " KiB"},
       {"cycles", std::to_string(kHeapFailBytes / 1024) + " KiB"},
+      {"prompts", std::to_string(kPromptCapacity) + " bytes"},
+      {"prompts", std::to_string(kDisconnectBound.count()) + " ms"},
   };
   for (const Limit& limit : kLimits)
     for (const auto& [id, text] : manual)

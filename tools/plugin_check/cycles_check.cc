@@ -71,9 +71,10 @@ CheckVerdict JudgeCycles(const CyclesSeen& seen) {
   return verdict;
 }
 
+// The units stay: a plug-in may still call the prompt sink that came with them after the check.
 CheckVerdict CheckCycles(const CheckContext& context) {
   CheckVerdict skipped;
-  CheckedUnits found = DiscoverCheckedUnit(context, &skipped);
+  CheckedUnits& found = DiscoverLastingUnit(context, &skipped);
   if (found.unit == nullptr) return skipped;
   return JudgeCycles(RunCycles(*found.unit, context));
 }

@@ -9,6 +9,7 @@
 #include "tools/plugin_check/entry_points_check.h"
 #include "tools/plugin_check/enum_units_check.h"
 #include "tools/plugin_check/get_info_check.h"
+#include "tools/plugin_check/prompts_check.h"
 #include "tools/plugin_check/reload_check.h"
 
 namespace {
@@ -126,6 +127,30 @@ TEST(JudgementsTest, CyclesAndReload) {
       {JudgeReload({1, 1, true}), CheckResult::kPass, "stays mapped after its last close"},
       {JudgeReload({1, 2, false}), CheckResult::kWarn, "1 unit at the first load, 2 units at the second"},
       {JudgeReload({1, -1, false}), CheckResult::kFail, "after the library was loaded again"},
+  });
+}
+
+PromptsSeen Prompts(int calls, PromptFault fault, const char* text, bool exported = true) {
+  return {exported, calls, fault, text, std::chrono::milliseconds(100)};
+}
+
+TEST(JudgementsTest, Prompts) {
+  ExpectAll({
+      {JudgePrompts(Prompts(0, PromptFault::kNone, "", false)), CheckResult::kSkip,
+       "the plug-in does not export FpxSetPromptSink"},
+      {JudgePrompts(Prompts(0, PromptFault::kNone, "")), CheckResult::kPass,
+       "no prompt during the capture, none in the 100 ms after FpxDisconnect returned"},
+      {JudgePrompts(Prompts(2, PromptFault::kNone, "\"Hi\"")), CheckResult::kPass,
+       "2 prompts, each ending within 256 bytes and UTF-8, none in the 100 ms after FpxDisconnect "
+       "returned; the first: \"Hi\""},
+      {JudgePrompts(Prompts(1, PromptFault::kNullText, "NULL")), CheckResult::kFail,
+       "a prompt with a null text"},
+      {JudgePrompts(Prompts(1, PromptFault::kUnterminated, "\"xx\"...")), CheckResult::kFail,
+       "a prompt without a NUL byte within 256 bytes: the program shows it cut: \"xx\"..."},
+      {JudgePrompts(Prompts(1, PromptFault::kNotUtf8, "\"\\xc3(\"")), CheckResult::kFail,
+       "a prompt that is not UTF-8: the window shows replacement characters: \"\\xc3(\""},
+      {JudgePrompts(Prompts(3, PromptFault::kAfterDisconnect, "\"late\"")), CheckResult::kFail,
+       "a prompt after FpxDisconnect returned"},
   });
 }
 

@@ -32,6 +32,7 @@ const char* const kIds[] = {"entry-points",
                             "disconnect-during-capture",
                             "capture-after-disconnect",
                             "cycles",
+                            "prompts",
                             "reload"};
 
 struct Checked {
@@ -91,11 +92,22 @@ TEST_F(PluginCheckTest, TheSimulatorPasses) {
             "pass: sample of 32 bytes: \"VelmoraSimulatedFingerprint-0001\"");
 }
 
+// The simulator's prompt reaches the sink once per capture; without it the check has nothing to
+// find but passes all the same.
+TEST_F(PluginCheckTest, TheSimulatorsPromptsPass) {
+  ScopedEnv prompt("VELMORA_SIM_PROMPT", "Gr\xc3\xbc\xc3\x9f Gott, place your finger");
+  Checked checked = Check(FPX_SIMULATOR_SO);
+  EXPECT_EQ(checked.status, 0);
+  EXPECT_EQ(checked.Detail("prompts"),
+            "pass: 1 prompt, each ending within 256 bytes and UTF-8, none in the 1000 ms after FpxDisconnect "
+            "returned; the first: \"Gr\\xc3\\xbc\\xc3\\x9f Gott, place your finger\"");
+}
+
 TEST_F(PluginCheckTest, WithoutAFingerOnlyTheCaptureIsSkippedAndADisconnectEndsTheWait) {
   ScopedEnv longWait("VELMORA_SIM_DELAY_MS", "600000");
   Checked checked = Check(FPX_SIMULATOR_SO, "--no-capture");
   EXPECT_EQ(checked.status, 0);
-  EXPECT_EQ(checked.With("skip"), (std::set<std::string>{"capture-sequence", "cycles"}));
+  EXPECT_EQ(checked.With("skip"), (std::set<std::string>{"capture-sequence", "cycles", "prompts"}));
   EXPECT_EQ(checked.Detail("disconnect-during-capture"), "pass: the capture returned 2 after FpxDisconnect");
 }
 
@@ -143,6 +155,14 @@ TEST_F(PluginCheckTest, EachBrokenRuleFailsItsOwnCheck) {
        "of its 512 bytes"},
       {FPXBROKEN_FD_LEAK_SO, "", "cycles", "fail: open descriptors "},
       {FPXBROKEN_HEAP_LEAK_SO, "", "cycles", "fail: heap in use grew by "},
+      {FPXBROKEN_OPEN_PROMPT_SO, "", "prompts",
+       "fail: a prompt without a NUL byte within 256 bytes: the program shows it cut: \"xxxx"},
+      {FPXBROKEN_BAD_PROMPT_SO, "", "prompts",
+       "fail: a prompt that is not UTF-8: the window shows replacement characters: \"Place your finger "
+       "\\xc3(\""},
+      {FPXBROKEN_LATE_PROMPT_SO, "", "prompts",
+       "fail: a prompt after FpxDisconnect returned: the program ignores it, and may have freed the sink's "
+       "data: \"Still here\""},
   };
   for (const Case& c : kCases) {
     Checked checked = Check(c.library, c.options);
@@ -229,6 +249,7 @@ TEST_F(PluginCheckTest, APluginThatKeepsEveryRulePassesAll) {
   EXPECT_EQ(checked.status, 0);
   EXPECT_EQ(checked.With("fail"), std::set<std::string>());
   EXPECT_EQ(checked.With("warn"), std::set<std::string>());
+  EXPECT_EQ(checked.Detail("prompts"), "skip: the plug-in does not export FpxSetPromptSink");
 }
 
 TEST(PluginCheckCommandLine, UsageAndLibrariesThatCannotBeOpened) {

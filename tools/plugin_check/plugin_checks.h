@@ -48,6 +48,10 @@ CheckVerdict CheckCaptureAfterDisconnect(const CheckContext& context);
 // as they were.
 CheckVerdict CheckCycles(const CheckContext& context);
 
+// A plug-in that exports FpxSetPromptSink hands the sink, during a capture, only texts that end
+// within kPromptCapacity bytes and are UTF-8, and calls it no more once FpxDisconnect returned.
+CheckVerdict CheckPrompts(const CheckContext& context);
+
 // The library loaded, unloaded and loaded again in one process still lists its units.
 CheckVerdict CheckReload(const CheckContext& context);
 

@@ -45,3 +45,30 @@ std::string OneLine(const std::string& text) {
   }
   return line;
 }
+
+size_t Utf8SequenceLength(const std::string& text, size_t i) {
+  auto byte = [&](size_t k) { return k < text.size() ? static_cast<unsigned char>(text[k]) : 0u; };
+  auto follows = [&](size_t k, unsigned low, unsigned high) { return byte(k) >= low && byte(k) <= high; };
+  unsigned lead = byte(i);
+  if (i < text.size() && lead < 0x80) return 1;
+  if (lead >= 0xc2 && lead <= 0xdf) return follows(i + 1, 0x80, 0xbf) ? 2 : 0;
+  if (lead >= 0xe0 && lead <= 0xef) {
+    // No overlong forms and no surrogates.
+    unsigned low = lead == 0xe0 ? 0xa0 : 0x80, high = lead == 0xed ? 0x9f : 0xbf;
+    return follows(i + 1, low, high) && follows(i + 2, 0x80, 0xbf) ? 3 : 0;
+  }
+  if (lead >= 0xf0 && lead <= 0xf4) {
+    unsigned low = lead == 0xf0 ? 0x90 : 0x80, high = lead == 0xf4 ? 0x8f : 0xbf;
+    return follows(i + 1, low, high) && follows(i + 2, 0x80, 0xbf) && follows(i + 3, 0x80, 0xbf) ? 4 : 0;
+  }
+  return 0;
+}
+
+bool IsUtf8(const std::string& text) {
+  for (size_t i = 0; i < text.size();) {
+    size_t length = Utf8SequenceLength(text, i);
+    if (length == 0) return false;
+    i += length;
+  }
+  return true;
+}

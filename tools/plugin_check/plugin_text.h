@@ -22,4 +22,11 @@ std::string IdList(const uint32_t* ids, size_t count, size_t shown = 16);
 // `text` with every control byte (below 0x20, and 0x7f) as \xNN, so that it stays on one line.
 std::string OneLine(const std::string& text);
 
+// The length of the UTF-8 sequence at text[i] (no overlong forms, no surrogates), or 0 when none
+// starts there; ASCII bytes are sequences of their own.
+size_t Utf8SequenceLength(const std::string& text, size_t i);
+
+// Whether every byte of `text` belongs to a UTF-8 sequence.
+bool IsUtf8(const std::string& text);
+
 #endif  // VELMORA_TOOLS_PLUGIN_CHECK_PLUGIN_TEXT_H_
