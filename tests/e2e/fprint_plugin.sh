@@ -68,15 +68,6 @@ expect_eq "lines of the plug-in" 1 "$(grep -c '^velmora fprint: ' "$ERR" || true
 retry="velmora fprint: present the finger again: The finger was not centered properly, please try again."
 expect_eq "the retry's line" 1 "$(grep -cxF -- "$retry" "$ERR" || true)"
 
-# expect_failed_capture: the capture failed, the program ended normally without a sample.
-expect_failed_capture() {
-  expect_eq "host status (done, no sample)" 2 "$STATUS"
-  expect_eq "program status" 0 "$(json_field exit_status)"
-  expect_eq "sample size" 0 "$(json_field sample_size)"
-  expect_lines "Capturing..." "Failed: Capture"
-  expect_no_line "Capture succeeded"
-}
-
 begin_case "a reader error fails the capture"
 start_awaited
 "$VELMORA_VIRTUAL_FINGER" --error 1 "$FP_VIRTUAL_IMAGE" || fail "the finger could not reach the reader"

@@ -20,15 +20,6 @@ start_verifying() {
   standin_press || fail "the reader never waited for a finger"
 }
 
-# expect_failed_capture: the capture failed, the program ended normally without a sample.
-expect_failed_capture() {
-  expect_eq "host status (done, no sample)" 2 "$STATUS"
-  expect_eq "program status" 0 "$(json_field exit_status)"
-  expect_eq "sample size" 0 "$(json_field sample_size)"
-  expect_lines "Capturing..." "Failed: Capture"
-  expect_no_line "Capture succeeded"
-}
-
 # expect_plugin_line TEXT: the plug-in said exactly one thing on standard error, holding TEXT.
 expect_plugin_line() {
   expect_eq "lines of the plug-in" 1 "$(grep -c '^velmora fprintd: ' "$ERR" || true)"

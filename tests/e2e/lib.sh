@@ -241,6 +241,15 @@ expect_count() {  # expect_count N LINE
 }
 
 # json_field NAME: a field of the host's --json object (numbers, booleans and strings).
+# expect_failed_capture: the capture failed, the program ended normally without a sample.
+expect_failed_capture() {
+  expect_eq "host status (done, no sample)" 2 "$STATUS"
+  expect_eq "program status" 0 "$(json_field exit_status)"
+  expect_eq "sample size" 0 "$(json_field sample_size)"
+  expect_lines "Capturing..." "Failed: Capture"
+  expect_no_line "Capture succeeded"
+}
+
 json_field() {
   grep -o "\"$1\": *\(\"[^\"]*\"\|[^,}]*\)" "$OUT" | tail -n 1 | sed 's/^"[^"]*": *//; s/^"//; s/"$//'
 }
