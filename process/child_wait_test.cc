@@ -75,8 +75,7 @@ bool StartedProcessesEnded(Run& run) {
 
 // A limit of 60 s runs out only when the wait misses what should have ended it.
 const Case kCases[] = {
-    {"the body's result is the exit status", 60, false, false, [](Run&) { return 7; }, nullptr, "exit 7",
-     ""},
+    {"the body's result is the exit status", 60, false, false, [](Run&) { return 7; }, nullptr, "exit 7", ""},
     {"an exception aborts the child", 60, false, false,
      [](Run&) -> int { throw std::runtime_error("out of the body"); }, nullptr, "signal 6", ""},
     {"a message restarts the limit", 2, false, false,
@@ -132,18 +131,19 @@ const Case kCases[] = {
      nullptr, "exit 0", ""},
 };
 
-// Runs the case; empty when all came as expected, else what did not.
-std::string Mismatch(const Case& c) {
-  Run run;
-  if (pipe2(run.stream, O_CLOEXEC) != 0 || pipe2(run.go, O_CLOEXEC) != 0 || pipe(run.life) != 0)
-    return std::string("pipe: ") + strerror(errno);
-  sigset_t interruptions, former;
-  sigemptyset(&interruptions);
-  sigaddset(&interruptions, SIGUSR2);
-  pthread_sigmask(SIG_BLOCK, &interruptions, &former);
+// Starts the case's child, with SIGUSR2 blocked in the test: its id, or -1.
+pid_t StartCase(const Case& c, Run& run) {
   run.start = Clock::now();
-  pid_t pid = ForkChild([&] { return c.child(run); }, c.killGroup ? ChildGroup::kOwn : ChildGroup::kParents);
+  auto child = [&] {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);  // gone with a waiting process that a fault ended
+    return c.child(run);
+  };
+  pid_t pid = ForkChild(child, c.killGroup ? ChildGroup::kOwn : ChildGroup::kParents);
   for (int fd : {run.stream[1], run.go[0], run.life[1]}) close(fd);
+  return pid;
+}
+
+ChildEnd WaitCase(const Case& c, pid_t pid, Run& run, const sigset_t& interruptions) {
   ChildWatch watch;
   watch.timeoutSeconds = c.timeoutSeconds;
   watch.killGroup = c.killGroup;
@@ -153,16 +153,39 @@ std::string Mismatch(const Case& c) {
     run.streamed.append(bytes, size);
     return c.onChunk ? c.onChunk(run) : StreamAnswer{};
   };
-  ChildEnd end = pid > 0 ? WaitChild(pid, watch) : ChildEnd();
-  std::string mismatch;
-  if (Describe(end) != c.ended) mismatch += "ended " + Describe(end) + "; ";
-  if (c.streamed != nullptr && run.streamed != c.streamed) mismatch += "streamed \"" + run.streamed + "\"; ";
-  if (!StartedProcessesEnded(run)) mismatch += "what the child started runs on; ";
+  return pid > 0 ? WaitChild(pid, watch) : ChildEnd();
+}
+
+// What the wait left behind that it should not have; a survivor of the group is killed.
+std::string LeftBehind(const Case& c, pid_t pid, Run& run, const sigset_t& interruptions) {
+  std::string left;
+  if (!StartedProcessesEnded(run)) {
+    left += "what the child started runs on; ";
+    if (c.killGroup) kill(-pid, SIGKILL);
+  }
   sigset_t pending;
   sigpending(&pending);
   timespec now = {};
   if (sigismember(&pending, SIGUSR2) && sigtimedwait(&interruptions, nullptr, &now) == SIGUSR2)
-    mismatch += "SIGUSR2 is left pending; ";
+    left += "SIGUSR2 is left pending; ";
+  return left;
+}
+
+// Runs the case; empty when all came as expected, else what did not.
+std::string Mismatch(const Case& c) {
+  Run run;
+  if (pipe2(run.stream, O_CLOEXEC) != 0 || pipe2(run.go, O_CLOEXEC) != 0 || pipe(run.life) != 0)
+    return std::string("pipe: ") + strerror(errno);
+  sigset_t interruptions, former;
+  sigemptyset(&interruptions);
+  sigaddset(&interruptions, SIGUSR2);
+  pthread_sigmask(SIG_BLOCK, &interruptions, &former);
+  pid_t pid = StartCase(c, run);
+  ChildEnd end = WaitCase(c, pid, run, interruptions);
+  std::string mismatch;
+  if (Describe(end) != c.ended) mismatch += "ended " + Describe(end) + "; ";
+  if (c.streamed != nullptr && run.streamed != c.streamed) mismatch += "streamed \"" + run.streamed + "\"; ";
+  mismatch += LeftBehind(c, pid, run, interruptions);
   pthread_sigmask(SIG_SETMASK, &former, nullptr);
   for (int fd : {run.stream[0], run.go[1], run.life[0]}) close(fd);
   return mismatch.empty() ? "" : std::string(c.name) + ": " + mismatch;
