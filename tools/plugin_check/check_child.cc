@@ -112,9 +112,12 @@ pid_t StartChild(const std::function<CheckVerdict(const CheckChannel&)>& body, i
 // Reads what the pipe holds into `report` until its end, a refusal, or nothing more for now.
 void ReadRest(int fd, ChildReport& report) {
   char chunk[16 * 1024];
-  ssize_t n;
-  while (report.Refusal().empty() && ((n = read(fd, chunk, sizeof chunk)) > 0 || (n < 0 && errno == EINTR)))
-    if (n > 0) report.Take(chunk, static_cast<size_t>(n));
+  while (report.Refusal().empty()) {
+    ssize_t n = read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    report.Take(chunk, static_cast<size_t>(n));
+  }
 }
 
 // Watches the child, ends it with its group and everything it started, and reads what it sent
