@@ -26,8 +26,9 @@
 
 #include "capture/capture_exchange.h"
 #include "capture/parent_record.h"
+#include "process/child_start.h"
+#include "process/child_wait.h"
 #include "tests/support/private_x_server.h"
-#include "tools/capture_host/host_child.h"
 
 using namespace velmora::test;  // the shared test support
 
@@ -42,8 +43,6 @@ constexpr ExchangeRequest kRequest = {3, 3, {7, 2, 1}, 0};
 
 // Both output streams of the current run; a file of the benchmark's own (mkstemp).
 std::string g_LogPath;
-// SIGCHLD, blocked for the runs; SIGINT and the like still end the benchmark at once.
-HostSignals g_Signals;
 
 // Whatever ends the benchmark, exit() included, takes the server, the record and the log along:
 // the server as a static object, the others through CleanUp.
@@ -124,12 +123,13 @@ double Now() {
 // the spawn to its reaped exit. A run past the timeout is killed.
 ChildEnd RunOnce(const char* path, Run* run) {
   char* const argv[] = {const_cast<char*>(path), nullptr};
-  HostCommand command = {argv, false, g_LogPath.c_str()};
+  ChildCommand command = {argv, false, g_LogPath.c_str()};
   double start = Now();
-  pid_t pid = HostStartChild(command, g_Signals);
+  pid_t pid = SpawnChild(command);
   if (pid < 0) Fail(std::string("cannot start ") + path + ": " + strerror(errno));
-  ChildEnd end;
-  HostWaitChild(pid, kRunTimeoutSeconds, g_Signals, &end);
+  ChildWatch watch;
+  watch.timeoutSeconds = kRunTimeoutSeconds;
+  ChildEnd end = WaitChild(pid, watch);
   run->milliseconds = Now() - start;
   run->peakKiB = end.peakKiB;
   return end;
@@ -220,7 +220,6 @@ int main(int argc, char** argv) {
   setenv("DISPLAY", g_Server.Display().c_str(), 1);
   SetSimulatorEnvironment();
   MakeLogFile();
-  g_Signals = HostBlockSignals(HostInterrupts::kNone);
   CaptureExchange* record = CreateRecord();
 
   // One warm-up run each fills the page cache and the toolkit's caches for both.

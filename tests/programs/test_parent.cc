@@ -38,8 +38,9 @@
 #include "capture/capture_exchange.h"
 #include "capture/exchange_segment.h"
 #include "capture/parent_record.h"
+#include "process/child_start.h"
+#include "process/child_wait.h"
 #include "tests/programs/program_args.h"
-#include "tools/capture_host/host_child.h"
 
 namespace {
 
@@ -188,17 +189,16 @@ ParentRecord CreateRecord(const Options& options) {
 
 // Runs the program by PATH with our own streams; kills it with SIGKILL at the timeout.
 ChildEnd RunProgram(const Options& options, ParentRecord* held) {
-  HostSignals signals = HostBlockSignals(HostInterrupts::kNone);
   fflush(stdout);
-  pid_t pid = HostStartChild(HostCommand{options.program.data(), true}, signals);
+  pid_t pid = SpawnChild(ChildCommand{options.program.data(), true});
   if (pid < 0) {
     int error = errno;
     ParentRecordRelease(held);
     Fail(std::string("cannot start ") + options.program[0] + ": " + strerror(error));
   }
-  ChildEnd end;
-  HostWaitChild(pid, static_cast<int>(options.timeout), signals, &end);
-  return end;
+  ChildWatch watch;
+  watch.timeoutSeconds = static_cast<int>(options.timeout);
+  return WaitChild(pid, watch);
 }
 
 }  // namespace

@@ -5,18 +5,16 @@
 #ifndef VELMORA_TESTS_SUPPORT_FORKED_CHILD_H_
 #define VELMORA_TESTS_SUPPORT_FORKED_CHILD_H_
 
-#include <errno.h>
-#include <fcntl.h>
 #include <grp.h>
-#include <poll.h>
 #include <sched.h>
-#include <signal.h>
 #include <sys/mount.h>
 #include <sys/types.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <functional>
+
+#include "process/child_start.h"
+#include "process/child_wait.h"
 
 namespace velmora::test {
 
@@ -24,27 +22,12 @@ namespace velmora::test {
 // Gives -1 when the child dies of a signal, or has not ended after a minute and is killed (the
 // bound only keeps a child that hangs from hanging the suite; no test asserts on time).
 inline int RunInChild(const std::function<int()>& body) {
-  int ended[2];  // the child's end closes when it exits, however it exits
-  if (pipe2(ended, O_CLOEXEC) != 0) return -1;
-  pid_t pid = fork();
-  if (pid == 0) {
-    close(ended[0]);
-    _exit(body());
-  }
-  close(ended[1]);
-  if (pid < 0) {
-    close(ended[0]);
-    return -1;
-  }
-  pollfd end = {ended[0], POLLIN, 0};
-  int ready;
-  while ((ready = poll(&end, 1, 60 * 1000)) < 0 && errno == EINTR) {
-  }
-  close(ended[0]);
-  if (ready <= 0) kill(pid, SIGKILL);
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid) return -1;
-  return ready > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  pid_t pid = ForkChild(body, ChildGroup::kParents);
+  if (pid < 0) return -1;
+  ChildWatch watch;
+  watch.timeoutSeconds = 60;
+  ChildEnd end = WaitChild(pid, watch);
+  return end.exited ? end.exitStatus : -1;
 }
 
 // Makes this process an ordinary user: `id` as user and group, no other groups. False when it

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "capture/capture_exchange.h"
-#include "tools/capture_host/host_child.h"
+#include "process/child_wait.h"
 
 // The host's exit statuses.
 constexpr int kHostSample = 0;

@@ -5,7 +5,9 @@
 #include <string.h>
 
 #include "capture/parent_record.h"
-#include "tools/capture_host/host_child.h"
+#include "process/child_start.h"
+#include "process/child_wait.h"
+#include "process/interruptions.h"
 #include "tools/capture_host/host_result.h"
 
 namespace {
@@ -31,33 +33,39 @@ void PrintResult(const HostOptions& options, const ChildEnd& end, const CaptureE
 
 int Interrupted(int signal) {
   fprintf(stderr, "velmora-capture-host: interrupted; the program was ended and the segment removed\n");
-  HostRaise(signal);
+  RaiseInterruption(signal);
   return 128 + signal;
 }
 
-pid_t StartProgram(const HostOptions& options, const HostSignals& signals) {
+pid_t StartProgram(const HostOptions& options, const Interruptions& interruptions) {
   char* const argv[] = {const_cast<char*>(options.program.c_str()), nullptr};
-  return HostStartChild(HostCommand{argv}, signals);
+  return SpawnChild(ChildCommand{argv, false, nullptr, &interruptions.former});
+}
+
+ChildEnd WaitProgram(const HostOptions& options, pid_t pid, const Interruptions& interruptions) {
+  ChildWatch watch;
+  watch.timeoutSeconds = options.timeoutSeconds;
+  watch.interruptions = &interruptions.taken;
+  return WaitChild(pid, watch);
 }
 
 }  // namespace
 
 int RunHost(const HostOptions& options, int key) {
-  HostSignals signals = HostBlockSignals(HostInterrupts::kTaken);
+  Interruptions interruptions = BlockInterruptions();
   ParentRecord segment;
   if (!CreateSegment(key, options, &segment)) return kHostError;
-  pid_t pid = StartProgram(options, signals);
+  pid_t pid = StartProgram(options, interruptions);
   if (pid < 0) {
     fprintf(stderr, "velmora-capture-host: cannot start %s: %s\n", options.program.c_str(), strerror(errno));
     ParentRecordRelease(&segment);
     return kHostError;
   }
-  ChildEnd end;
-  int signal = HostWaitChild(pid, options.timeoutSeconds, signals, &end);
+  ChildEnd end = WaitProgram(options, pid, interruptions);
   CaptureExchange record;
   memcpy(&record, segment.record, sizeof record);
   ParentRecordRelease(&segment);
-  if (signal != 0) return Interrupted(signal);
+  if (end.interruption != 0) return Interrupted(end.interruption);
   PrintResult(options, end, record);
   return HostExitStatus(end, record);
 }

@@ -2,27 +2,22 @@
 
 #include <errno.h>
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <stdio.h>
 #include <string.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
-#include <sys/syscall.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
 #include <exception>
 #include <mutex>
 
+#include "process/child_start.h"
+#include "process/child_wait.h"
 #include "tools/plugin_check/child_report.h"
 #include "tools/plugin_check/descendants.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 constexpr int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGTRAP, SIGSYS};
 
@@ -40,7 +35,6 @@ bool WriteAll(int fd, const char* data, size_t size) {
 // The child's own setting: a crash is the kernel's signal, seen as such by the parent; no core
 // file; nothing on the checker's standard output; gone with the parent.
 void PrepareChild(pid_t parent) {
-  setpgid(0, 0);
   prctl(PR_SET_PDEATHSIG, SIGKILL);
   if (getppid() != parent) _exit(1);
   struct sigaction fallback = {};
@@ -84,17 +78,16 @@ pid_t SystemError(const char* call, std::string* error) {
   return -1;
 }
 
-// Forks the child that runs `body` and writes into ends[1]; its id, or -1 with errno.
-pid_t ForkChild(const std::function<CheckVerdict(const CheckChannel&)>& body, const int ends[2]) {
-  fflush(nullptr);  // nothing buffered may be written twice
+// Forks the child that runs `body` and writes into ends[1], in a process group of its own; its id,
+// or -1 with errno.
+pid_t ForkCheck(const std::function<CheckVerdict(const CheckChannel&)>& body, const int ends[2]) {
   pid_t parent = getpid();
-  pid_t pid = fork();
-  if (pid == 0) {
+  auto child = [&]() -> int {
     close(ends[0]);
     PrepareChild(parent);
     RunChild(body, ends[1]);
-  }
-  return pid;
+  };
+  return ForkChild(child, ChildGroup::kOwn);
 }
 
 // Starts the child that runs `body`: its id, with the parent's end of its pipe in *pipeFd; -1,
@@ -103,7 +96,7 @@ pid_t StartChild(const std::function<CheckVerdict(const CheckChannel&)>& body, i
                  std::string* error) {
   int ends[2];
   if (pipe2(ends, O_CLOEXEC) != 0) return SystemError("pipe2", error);
-  pid_t pid = ForkChild(body, ends);
+  pid_t pid = ForkCheck(body, ends);
   int forkError = errno;
   close(ends[1]);
   if (pid < 0) {
@@ -111,83 +104,37 @@ pid_t StartChild(const std::function<CheckVerdict(const CheckChannel&)>& body, i
     errno = forkError;
     return SystemError("fork", error);
   }
-  setpgid(pid, pid);  // also here, so that the group exists before it may have to be killed
   fcntl(ends[0], F_SETFL, O_NONBLOCK);
   *pipeFd = ends[0];
   return pid;
 }
 
-// Reads one chunk of what the pipe holds into `report`; read's result (0 at the pipe's end,
-// -1 with EAGAIN when it holds nothing now). *messages: how many messages the chunk completed.
-ssize_t ReadChunk(int fd, ChildReport& report, size_t* messages) {
+// Reads what the pipe holds into `report` until its end, a refusal, or nothing more for now.
+void ReadRest(int fd, ChildReport& report) {
   char chunk[16 * 1024];
-  ssize_t n;
-  while ((n = read(fd, chunk, sizeof chunk)) < 0 && errno == EINTR) {
-  }
-  *messages = n > 0 ? report.Take(chunk, static_cast<size_t>(n)) : 0;
-  return n;
-}
-
-int MillisecondsUntil(Clock::time_point deadline) {
-  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-  return static_cast<int>(std::max<decltype(left)>(left, 0));
-}
-
-// Waits for messages until the child has ended, the pipe is refused, or the child has been
-// silent for `timeoutSeconds`. False in the last case. The time limit is looked at between
-// chunks, so that a child that never stops writing cannot hold the parent.
-bool Watch(int pipeFd, int pidFd, int timeoutSeconds, ChildReport& report) {
-  const std::chrono::seconds limit(timeoutSeconds);
-  Clock::time_point deadline = Clock::now() + limit;
-  bool pipeOpen = true;
   while (report.Refusal().empty()) {
-    int left = MillisecondsUntil(deadline);
-    if (left == 0) return false;
-    pollfd fds[2] = {{pipeOpen ? pipeFd : -1, POLLIN, 0}, {pidFd, POLLIN, 0}};
-    int ready = poll(fds, 2, left);
-    if (ready < 0 && errno != EINTR) {
-      perror("poll");
-      return false;
-    }
-    if (ready <= 0) continue;
-    if (fds[0].revents != 0) {
-      size_t messages = 0;
-      ssize_t n = ReadChunk(pipeFd, report, &messages);
-      pipeOpen = n > 0 || (n < 0 && errno == EAGAIN);
-      if (messages > 0) deadline = Clock::now() + limit;
-    }
-    // Without a process descriptor the end of the pipe stands for the end of the child.
-    if (fds[1].revents != 0 || (pidFd < 0 && !pipeOpen)) return true;
+    ssize_t n = read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    report.Take(chunk, static_cast<size_t>(n));
   }
-  return true;
 }
 
-// Kills the child with its group and every process that it started, and reaps them all; the
-// child's status. The child is not reaped before its group is killed, so its id still names it.
-int EndChild(pid_t pid) {
-  kill(-pid, SIGKILL);
-  kill(pid, SIGKILL);
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  KillDescendants();
-  return status;
-}
-
-// Watches the child, ends it and everything it started, and reads what it sent before its end.
+// Watches the child, ends it with its group and everything it started, and reads what it sent
+// before its end. A complete message restarts the limit; a refused pipe ends the watch.
 ChildEnd WatchChild(pid_t pid, int pipeFd, int timeoutSeconds, ChildReport& report) {
-  // A descriptor that becomes readable when the child ends, however it ends.
-  int pidFd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
-  ChildEnd end;
-  end.timeoutSeconds = timeoutSeconds;
-  end.timedOut = !Watch(pipeFd, pidFd, timeoutSeconds, report);
-  end.status = EndChild(pid);
-  if (pidFd >= 0) close(pidFd);
+  ChildWatch watch;
+  watch.timeoutSeconds = timeoutSeconds;
+  watch.killGroup = true;
+  watch.stream = pipeFd;
+  watch.onChunk = [&report](const char* bytes, size_t size) {
+    size_t messages = report.Take(bytes, size);
+    return StreamAnswer{messages > 0, !report.Refusal().empty()};
+  };
+  ChildEnd end = WaitChild(pid, watch);
+  KillDescendants();
   // Nothing that could write into the pipe is left, so this reads to its end.
-  size_t messages = 0;
-  if (!end.timedOut)
-    while (report.Refusal().empty() && ReadChunk(pipeFd, report, &messages) > 0) {
-    }
+  if (!end.timedOut) ReadRest(pipeFd, report);
   return end;
 }
 
@@ -214,5 +161,5 @@ CheckVerdict RunCheckInChild(const std::function<CheckVerdict(const CheckChannel
   ChildReport report;
   ChildEnd end = WatchChild(pid, pipeFd, timeoutSeconds, report);
   close(pipeFd);
-  return JudgeChild(report, end);
+  return JudgeChild(report, end, timeoutSeconds);
 }

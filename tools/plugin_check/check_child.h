@@ -6,10 +6,10 @@
 // output to standard error and tells the parent through a pipe each step it takes and, at the
 // end, its verdict. The plug-in in the child inherits that pipe, so the parent believes only what
 // has the form of the checker's own messages (child_report.h). The parent waits for the next
-// message at most the time limit: a child that says nothing for that long is killed with its
-// whole process group and reaped, as is a child that ends without a verdict or lingers after
-// giving one; then every process that the child started, in whatever group or session, is killed
-// and reaped too (descendants.h).
+// message at most the time limit (the wait of process/child_wait.h): a child that says nothing for
+// that long is killed with its whole process group and reaped, as is a child that ends without a
+// verdict or lingers after giving one, and one whose pipe is refused; then every process that the
+// child started, in whatever group or session, is killed and reaped too (descendants.h).
 //
 // Thread rules: the parent calls RunCheckInChild from one thread, with no other thread running
 // (it forks), and has no child processes of its own (every child is killed after a check). In the

@@ -1,7 +1,6 @@
 #include "tools/plugin_check/child_report.h"
 
 #include <string.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 
@@ -91,15 +90,14 @@ void ChildReport::TakeVerdict(const std::string& payload) {
   m_Verdict.detail = payload.substr(2);
 }
 
-CheckVerdict JudgeChild(const ChildReport& report, const ChildEnd& end) {
+CheckVerdict JudgeChild(const ChildReport& report, const ChildEnd& end, int timeoutSeconds) {
   if (!report.Refusal().empty()) return Failed(report.Refusal() + report.During());
-  if (end.timedOut)
-    return Failed("no answer in " + std::to_string(end.timeoutSeconds) + " s" + report.During());
-  if (WIFSIGNALED(end.status)) return Failed(SignalText(WTERMSIG(end.status)) + report.During());
-  std::string status = std::to_string(WEXITSTATUS(end.status));
+  if (end.timedOut) return Failed("no answer in " + std::to_string(timeoutSeconds) + " s" + report.During());
+  if (!end.exited) return Failed(SignalText(end.signal) + report.During());
+  std::string status = std::to_string(end.exitStatus);
   if (!report.HasVerdict())
     return Failed("ended with status " + status + " without a verdict" + report.During());
-  if (WEXITSTATUS(end.status) != 0)
+  if (end.exitStatus != 0)
     return Failed("ended with status " + status + " after its verdict" + report.During());
   return report.Verdict();
 }

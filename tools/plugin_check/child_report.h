@@ -16,6 +16,7 @@
 
 #include <string>
 
+#include "process/child_wait.h"
 #include "tools/plugin_check/check_verdict.h"
 
 // The longest payload of a message; the child cuts longer steps and details to it.
@@ -62,17 +63,10 @@ class ChildReport {
   std::string m_Refusal;
 };
 
-// How the child ended: the status that waitpid gave, and whether the parent had to kill it after
-// `timeoutSeconds` of silence.
-struct ChildEnd {
-  int status = 0;
-  bool timedOut = false;
-  int timeoutSeconds = 0;
-};
-
 // The child's verdict when it gave one last and then exited with status 0. Otherwise kFail with
-// the refusal, "no answer in N s", "killed by signal N (<name>)", "ended with status N after its
-// verdict" or "ended with status N without a verdict", each followed by During().
-CheckVerdict JudgeChild(const ChildReport& report, const ChildEnd& end);
+// the refusal, "no answer in N s" (the child was killed after `timeoutSeconds` of silence),
+// "killed by signal N (<name>)", "ended with status N after its verdict" or "ended with status N
+// without a verdict", each followed by During().
+CheckVerdict JudgeChild(const ChildReport& report, const ChildEnd& end, int timeoutSeconds);
 
 #endif  // VELMORA_TOOLS_PLUGIN_CHECK_CHILD_REPORT_H_

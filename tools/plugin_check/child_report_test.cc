@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdint.h>
-#include <sys/wait.h>
 
 #include <string>
 
@@ -21,6 +20,20 @@ std::string Verdict(CheckResult result, const std::string& detail) {
   CheckVerdict verdict;
   verdict.Add(result, detail);
   return VerdictMessage(verdict);
+}
+
+ChildEnd Exited(int status) {
+  ChildEnd end;
+  end.exited = true;
+  end.exitStatus = status;
+  return end;
+}
+
+ChildEnd Killed(int signal, bool timedOut) {
+  ChildEnd end;
+  end.signal = signal;
+  end.timedOut = timedOut;
+  return end;
 }
 
 const std::string kNotItsOwn = ": the plug-in writes to a descriptor that is not its own";
@@ -84,29 +97,26 @@ TEST(ChildReport, CutsWhatTheCheckSendsAndRefusesAFlood) {
 TEST(JudgeChild, BelievesAVerdictOnlyWhenItCameLastAndTheChildExitedCleanly) {
   struct Case {
     std::string sent;
-    int status;
-    bool timedOut;
+    ChildEnd end;
     std::string judged;
   };
   const std::string step = StepMessage("FpxFree(NULL)");
   const std::string pass = Verdict(CheckResult::kPass, "fine");
   const Case kCases[] = {
-      {step + pass, W_EXITCODE(0, 0), false, "pass: fine"},
-      {step + pass, W_EXITCODE(0, SIGSEGV), false,
+      {step + pass, Exited(0), "pass: fine"},
+      {step + pass, Killed(SIGSEGV, false),
        "fail: killed by signal 11 (Segmentation fault) during FpxFree(NULL)"},
-      {step + pass, W_EXITCODE(66, 0), false,
-       "fail: ended with status 66 after its verdict during FpxFree(NULL)"},
-      {pass + step, W_EXITCODE(0, 0), false,
-       "fail: ended with status 0 without a verdict during FpxFree(NULL)"},
-      {step + pass, W_EXITCODE(0, SIGKILL), true, "fail: no answer in 7 s during FpxFree(NULL)"},
-      {step + Raw('V', 2, "O0"), W_EXITCODE(0, 0), false,
+      {step + pass, Exited(66), "fail: ended with status 66 after its verdict during FpxFree(NULL)"},
+      {pass + step, Exited(0), "fail: ended with status 0 without a verdict during FpxFree(NULL)"},
+      {step + pass, Killed(SIGKILL, true), "fail: no answer in 7 s during FpxFree(NULL)"},
+      {step + Raw('V', 2, "O0"), Exited(0),
        "fail: the check's pipe carried a verdict with the result byte 79" + kNotItsOwn +
            " during FpxFree(NULL)"},
   };
   for (const Case& c : kCases) {
     ChildReport report;
     report.Take(c.sent.data(), c.sent.size());
-    CheckVerdict judged = JudgeChild(report, ChildEnd{c.status, c.timedOut, 7});
+    CheckVerdict judged = JudgeChild(report, c.end, 7);
     EXPECT_EQ(std::string(CheckResultName(judged.result)) + ": " + judged.detail, c.judged);
   }
 }
