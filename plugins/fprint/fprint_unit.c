@@ -172,9 +172,8 @@ int FprintUnitCapture(FprintUnit* unit) {
 int FprintUnitDisconnect(FprintUnit* unit) {
   pthread_mutex_lock(&unit->m_Lock);
   unit->m_Disconnected = TRUE;
-  if (unit->m_Busy)
-    ReaderCancelOn(unit->m_Context,
-                   unit->m_Cancellable); /* its thread hands the close to the closer on its way out */
+  if (unit->m_Busy) /* its thread hands the close to the closer on its way out */
+    ReaderCancelOn(unit->m_Context, unit->m_Cancellable);
   else if (unit->m_Open && !unit->m_Closing)
     StartClose(unit);
   pthread_mutex_unlock(&unit->m_Lock);
