@@ -5,6 +5,7 @@
 #ifndef VELMORA_BENCH_BENCH_STATS_H_
 #define VELMORA_BENCH_BENCH_STATS_H_
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,18 @@ void Report(const char* what, const std::vector<double>& times);
 
 // The median of a[i] - b[i]: each round's two runs met much the same load.
 double PairedDifference(const std::vector<double>& a, const std::vector<double>& b);
+
+// A side against its floor: each one's line, the ratio of their medians against `target` (met or
+// MISSED) and the median of the paired differences.
+void ReportRatio(const char* side, const std::vector<double>& times, const char* floor,
+                 const std::vector<double>& floorTimes, double target);
+
+// Heap in use (malloc's count) after `runs` calls of `run` less before them, after three warm-up
+// calls: what each call leaves behind.
+long long HeapGrowth(int runs, const std::function<void()>& run);
+
+// One line: the heap growth of `runs` runs.
+void ReportHeap(const char* what, long long bytes, int runs);
 
 }  // namespace velmora::bench
 

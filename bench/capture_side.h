@@ -13,8 +13,12 @@
 
 namespace velmora::bench {
 
+// A side holds a reader or a loaded plug-in, which no copy may share.
 class CaptureSide {
  public:
+  CaptureSide() = default;
+  CaptureSide(const CaptureSide&) = delete;
+  CaptureSide& operator=(const CaptureSide&) = delete;
   virtual ~CaptureSide() = default;
   virtual bool Connect() = 0;
   virtual bool Capture() = 0;  // waits for the finger; true when an image came

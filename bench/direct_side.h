@@ -19,8 +19,6 @@ class DirectSide : public CaptureSide {
   // Enumerates with a libfprint context of its own. Throws std::runtime_error without a reader.
   DirectSide();
   ~DirectSide() override;
-  DirectSide(const DirectSide&) = delete;
-  DirectSide& operator=(const DirectSide&) = delete;
   bool Connect() override;
   bool Capture() override;
   bool Disconnect() override;

@@ -8,7 +8,6 @@
 // A plain program: wall-clock medians of alternated runs are simpler to keep honest here than
 // Google Benchmark's repetitions. Exit status 0 when every run worked, whether or not a target
 // was met. One thread drives; each capture runs on a thread of its own.
-#include <malloc.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -50,23 +49,8 @@ void BenchCapture(int runs) {
   const std::vector<uint8_t> image = RidgeImage(velmora::test::kPrintWidth, velmora::test::kPrintHeight);
   std::vector<double> viaPlugin, viaLibfprint;
   Alternate(runs, viaPlugin, viaLibfprint, [&](int side) { return TimedRun(*sides[side], socket, image); });
-  Report("capture run: through libfpx-fprint.so", viaPlugin);
-  Report("capture run: libfprint directly", viaLibfprint);
-  double ratio = Median(viaPlugin) / Median(viaLibfprint);
-  printf("%-44s %8.3f  (target <= %.2f: %s)\n", "capture run: time ratio (medians)", ratio, kCaptureTarget,
-         ratio <= kCaptureTarget ? "met" : "MISSED");
-  printf("%-44s %+8.3f ms\n", "capture run: median of paired differences",
-         PairedDifference(viaPlugin, viaLibfprint));
-}
-
-// Heap in use (malloc's count) after `runs` runs of `side` less before them, after three
-// warm-up runs: what each run leaves behind.
-long long HeapGrowth(CaptureSide& side, const std::string& socket, const std::vector<uint8_t>& image,
-                     int runs) {
-  for (int i = 0; i < 3; ++i) TimedRun(side, socket, image);
-  size_t before = mallinfo2().uordblks;
-  for (int i = 0; i < runs; ++i) TimedRun(side, socket, image);
-  return static_cast<long long>(mallinfo2().uordblks) - static_cast<long long>(before);
+  ReportRatio("capture run: through libfpx-fprint.so", viaPlugin, "capture run: libfprint directly",
+              viaLibfprint, kCaptureTarget);
 }
 
 // The heap growth of each side on its own, the plug-in's first: the plug-in is libfprint plus
@@ -77,11 +61,11 @@ void BenchHeap(int runs) {
   ScopedEnv sampleDir("VELMORA_FPRINT_SAMPLE_DIR", samples.Path("samples").c_str());
   const std::vector<uint8_t> image = RidgeImage(velmora::test::kPrintWidth, velmora::test::kPrintHeight);
   PluginSide plugin(FPX_FPRINT_SO);
-  long long viaPlugin = HeapGrowth(plugin, socket, image, runs);
+  ReportHeap("heap in use: through libfpx-fprint.so",
+             HeapGrowth(runs, [&] { TimedRun(plugin, socket, image); }), runs);
   DirectSide direct;
-  long long viaLibfprint = HeapGrowth(direct, socket, image, runs);
-  printf("%-44s %+8lld bytes over %d runs\n", "heap in use: through libfpx-fprint.so", viaPlugin, runs);
-  printf("%-44s %+8lld bytes over %d runs\n", "heap in use: libfprint directly", viaLibfprint, runs);
+  ReportHeap("heap in use: libfprint directly", HeapGrowth(runs, [&] { TimedRun(direct, socket, image); }),
+             runs);
 }
 
 double MillisecondsSince(std::chrono::steady_clock::time_point start) {

@@ -10,7 +10,6 @@
 //
 // A plain program, like fprint_bench. Exit status 0 when every run worked, whether or not a
 // target was met. One thread drives; each capture runs on a thread of its own.
-#include <malloc.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -57,32 +56,16 @@ void BenchCapture(int runs) {
   CaptureSide* sides[2] = {&plugin, &direct};
   std::vector<double> viaPlugin, viaGdbus;
   Alternate(runs, viaPlugin, viaGdbus, [&](int side) { return TimedRun(*sides[side]); });
-  Report("capture run: through libfpx-fprintd.so", viaPlugin);
-  Report("capture run: GDBus directly", viaGdbus);
-  double ratio = Median(viaPlugin) / Median(viaGdbus);
-  printf("%-44s %8.3f  (target <= %.2f: %s)\n", "capture run: time ratio (medians)", ratio, kCaptureTarget,
-         ratio <= kCaptureTarget ? "met" : "MISSED");
-  printf("%-44s %+8.3f ms\n", "capture run: median of paired differences",
-         PairedDifference(viaPlugin, viaGdbus));
-}
-
-// Heap in use (malloc's count) after `runs` runs of `side` less before them, after three warm-up
-// runs: what each run leaves behind.
-long long HeapGrowth(CaptureSide& side, int runs) {
-  for (int i = 0; i < 3; ++i) TimedRun(side);
-  size_t before = mallinfo2().uordblks;
-  for (int i = 0; i < runs; ++i) TimedRun(side);
-  return static_cast<long long>(mallinfo2().uordblks) - static_cast<long long>(before);
+  ReportRatio("capture run: through libfpx-fprintd.so", viaPlugin, "capture run: GDBus directly", viaGdbus,
+              kCaptureTarget);
 }
 
 // Each side on its own, the plug-in's first: growth on both sides is GLib's (or GDBus's).
 void BenchHeap(int runs) {
   PluginSide plugin(FPX_FPRINTD_SO);
-  long long viaPlugin = HeapGrowth(plugin, runs);
+  ReportHeap("heap in use: through libfpx-fprintd.so", HeapGrowth(runs, [&] { TimedRun(plugin); }), runs);
   FprintdDirectSide direct;
-  long long viaGdbus = HeapGrowth(direct, runs);
-  printf("%-44s %+8lld bytes over %d runs\n", "heap in use: through libfpx-fprintd.so", viaPlugin, runs);
-  printf("%-44s %+8lld bytes over %d runs\n", "heap in use: GDBus directly", viaGdbus, runs);
+  ReportHeap("heap in use: GDBus directly", HeapGrowth(runs, [&] { TimedRun(direct); }), runs);
 }
 
 void BenchEntryShare(int runs, size_t fprintdUnits) {

@@ -21,8 +21,6 @@ class FprintdDirectSide : public CaptureSide {
   // without a bus, without fprintd or without a device.
   FprintdDirectSide();
   ~FprintdDirectSide() override;
-  FprintdDirectSide(const FprintdDirectSide&) = delete;
-  FprintdDirectSide& operator=(const FprintdDirectSide&) = delete;
   bool Connect() override;
   bool Capture() override;  // true on verify-match
   bool Disconnect() override;

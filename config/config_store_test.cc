@@ -19,18 +19,6 @@ using namespace velmora::test;  // the shared test support
 namespace velmora::config {
 namespace {
 
-// Every entry name that the enumeration gives, from the first.
-std::multiset<std::string> Entries(ConfigHandle* handle) {
-  std::multiset<std::string> names;
-  char name[256];
-  int length = sizeof(name);
-  for (int r = ConfigFirstEntry(handle, name, &length); r == 0; r = ConfigNextEntry(handle, name, &length)) {
-    names.insert(name);
-    length = sizeof(name);
-  }
-  return names;
-}
-
 // Runs `check` in a child that has given up the superuser's rights; its result is the exit status.
 int RunAsNobody(const std::function<int()>& check) {
   pid_t pid = fork();

@@ -8,6 +8,7 @@
 #include "fprint_held.h"
 #include "fprint_settings.h"
 #include "prompt_holder.h"
+#include "reader_cancel.h"
 
 FprintUnit* FprintUnitNew(FpDevice* device, uint32_t id) {
   FprintUnit* unit = g_new0(FprintUnit, 1);
@@ -168,24 +169,11 @@ int FprintUnitCapture(FprintUnit* unit) {
   return length;
 }
 
-/* Runs on the unit's context: cancels the operation that owned `cancellable`. */
-static gboolean CancelNow(gpointer cancellable) {
-  g_cancellable_cancel(cancellable);
-  return G_SOURCE_REMOVE;
-}
-
-/* Hands the cancel of the running operation to the unit's context. Called with the lock held. */
-static void CancelRunning(FprintUnit* unit) {
-  if (unit->m_Cancellable == NULL) return;
-  g_main_context_invoke_full(unit->m_Context, G_PRIORITY_DEFAULT, CancelNow,
-                             g_object_ref(unit->m_Cancellable), g_object_unref);
-}
-
 int FprintUnitDisconnect(FprintUnit* unit) {
   pthread_mutex_lock(&unit->m_Lock);
   unit->m_Disconnected = TRUE;
-  if (unit->m_Busy)
-    CancelRunning(unit); /* its thread hands the close to the closer on its way out */
+  if (unit->m_Busy) /* its thread hands the close to the closer on its way out */
+    ReaderCancelOn(unit->m_Context, unit->m_Cancellable);
   else if (unit->m_Open && !unit->m_Closing)
     StartClose(unit);
   pthread_mutex_unlock(&unit->m_Lock);
@@ -194,7 +182,7 @@ int FprintUnitDisconnect(FprintUnit* unit) {
 
 int FprintUnitCancel(FprintUnit* unit) {
   pthread_mutex_lock(&unit->m_Lock);
-  CancelRunning(unit);
+  ReaderCancelOn(unit->m_Context, unit->m_Cancellable);
   pthread_mutex_unlock(&unit->m_Lock);
   return 0;
 }
@@ -202,7 +190,7 @@ int FprintUnitCancel(FprintUnit* unit) {
 void FprintUnitRemoved(FprintUnit* unit) {
   pthread_mutex_lock(&unit->m_Lock);
   unit->m_Removed = TRUE;
-  CancelRunning(unit);
+  ReaderCancelOn(unit->m_Context, unit->m_Cancellable);
   pthread_cond_broadcast(&unit->m_Changed);
   pthread_mutex_unlock(&unit->m_Lock);
 }

@@ -19,7 +19,8 @@
 
 #include "fprint_sample.h"
 
-typedef struct FprintUnit {
+/* Known to the shared entry points as ReaderUnit (reader_backend.h). */
+typedef struct ReaderUnit {
   uint32_t m_Id;                        /* the unit's id in the program; fixed */
   FpDevice* m_Device;                   /* owned reference */
   GMainContext* m_Context;              /* the unit's own context, owned */

@@ -7,10 +7,9 @@
 #include "fprint_device_text.h"
 #include "fprint_usb_removal.h"
 
-static pthread_mutex_t g_Lock = PTHREAD_MUTEX_INITIALIZER;
+ReaderUnitTable g_FprintUnits = READER_UNIT_TABLE_INIT;
 static FpContext* g_Context; /* created once, never freed: the library is never unloaded */
-static GPtrArray* g_Units;   /* FprintUnit*, index = id - 1; NULL until the first enumeration */
-static GPtrArray* g_NoImage; /* char*, the titles of the readers without images; set with g_Units */
+static GPtrArray* g_NoImage; /* char*, the titles of the readers without images; set with the units */
 
 /* Builds the table from the context's devices, and the list of the readers left out; called with
  * the default context acquired. */
@@ -48,29 +47,21 @@ static gboolean BuildOnDefaultContext(void) {
             "velmora fprint: g_main_context_acquire: the default main context is busy, no enumeration\n");
     return FALSE;
   }
-  g_Units = BuildUnits();
+  g_FprintUnits.m_Units = BuildUnits();
   g_main_context_release(global);
   return TRUE;
 }
 
 /* Enumerates once, and names the readers left out each time; -1 when the table cannot be built. */
 static int EnumerateLocked(void) {
-  if (g_Units == NULL && !BuildOnDefaultContext()) return -1;
+  if (g_FprintUnits.m_Units == NULL && !BuildOnDefaultContext()) return -1;
   SayNoImage();
-  return (int)g_Units->len;
+  return (int)g_FprintUnits.m_Units->len;
 }
 
 int FprintEnumerate(void) {
-  pthread_mutex_lock(&g_Lock);
+  pthread_mutex_lock(&g_FprintUnits.m_Lock);
   int units = EnumerateLocked();
-  pthread_mutex_unlock(&g_Lock);
+  pthread_mutex_unlock(&g_FprintUnits.m_Lock);
   return units;
-}
-
-FprintUnit* FprintFindUnit(uint32_t unitId) {
-  pthread_mutex_lock(&g_Lock);
-  FprintUnit* unit = NULL;
-  if (g_Units != NULL && unitId != 0 && unitId <= g_Units->len) unit = g_ptr_array_index(g_Units, unitId - 1);
-  pthread_mutex_unlock(&g_Lock);
-  return unit;
 }

@@ -6,7 +6,7 @@
  * CMakeLists.txt); later calls give the same units and the same lines.
  *
  * Thread rules: FprintEnumerate runs on the thread that may own GLib's global default context
- * (the program's main thread, before the window exists); FprintFindUnit from any thread after it.
+ * (the program's main thread, before the window exists); the table is read from any thread after it.
  */
 #ifndef VELMORA_PLUGINS_FPRINT_FPRINT_UNITS_H_
 #define VELMORA_PLUGINS_FPRINT_FPRINT_UNITS_H_
@@ -14,13 +14,14 @@
 #include <stdint.h>
 
 #include "fprint_unit.h"
+#include "reader_backend.h"
 
 /* Enumerates once. The unit count, after one line on stderr for each reader without images; or -1
  * after one line on stderr when the global default context cannot be acquired (another thread
  * iterates it): failing beats hanging. */
 int FprintEnumerate(void);
 
-/* The unit with id `unitId`, or NULL for an id that was never handed out. */
-FprintUnit* FprintFindUnit(uint32_t unitId);
+/* The units, for the shared entry points (reader_backend.h). */
+extern ReaderUnitTable g_FprintUnits;
 
 #endif /* VELMORA_PLUGINS_FPRINT_FPRINT_UNITS_H_ */

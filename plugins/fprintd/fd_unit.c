@@ -8,6 +8,7 @@
 
 #include "fd_bus.h"
 #include "fd_verify.h"
+#include "reader_cancel.h"
 
 FprintdUnit* FprintdUnitNew(const char* path, const char* name, int32_t swipe, int32_t stages) {
   FprintdUnit* unit = g_new0(FprintdUnit, 1);
@@ -109,19 +110,6 @@ int FprintdUnitCapture(FprintdUnit* unit) {
   return length;
 }
 
-/* Runs on the unit's context: cancels the operation that owned `cancellable`. */
-static gboolean CancelNow(gpointer cancellable) {
-  g_cancellable_cancel(cancellable);
-  return G_SOURCE_REMOVE;
-}
-
-/* Hands the cancel of the running operation to the unit's context. Called with the lock held. */
-static void CancelRunning(FprintdUnit* unit) {
-  if (unit->m_Cancellable == NULL) return;
-  g_main_context_invoke_full(unit->m_Context, G_PRIORITY_DEFAULT, CancelNow,
-                             g_object_ref(unit->m_Cancellable), g_object_unref);
-}
-
 /* Waits, with the lock held, until the running operation has finished or two seconds passed. */
 static void WaitIdle(FprintdUnit* unit) {
   struct timespec deadline;
@@ -136,7 +124,7 @@ int FprintdUnitDisconnect(FprintdUnit* unit) {
   unit->m_Disconnected = TRUE;
   gboolean busy = unit->m_Busy;
   if (busy) {
-    CancelRunning(unit);
+    ReaderCancelOn(unit->m_Context, unit->m_Cancellable);
     WaitIdle(unit);
   } else {
     unit->m_Busy = TRUE;
@@ -150,7 +138,7 @@ int FprintdUnitDisconnect(FprintdUnit* unit) {
 
 int FprintdUnitCancel(FprintdUnit* unit) {
   pthread_mutex_lock(&unit->m_Lock);
-  if (unit->m_Busy) CancelRunning(unit);
+  if (unit->m_Busy) ReaderCancelOn(unit->m_Context, unit->m_Cancellable);
   pthread_mutex_unlock(&unit->m_Lock);
   return 0;
 }

@@ -27,7 +27,8 @@ typedef struct FprintdVerifyState {
   gboolean m_Vanished;      /* fprintd left the bus */
 } FprintdVerifyState;
 
-typedef struct FprintdUnit {
+/* Known to the shared entry points as ReaderUnit (reader_backend.h). */
+typedef struct ReaderUnit {
   uint32_t m_Id;               /* the unit's id in the program; set once as the unit joins the table */
   char* m_Path;                /* the device's object path, owned; fixed after enumeration */
   char* m_Name;                /* its name, owned; fixed */

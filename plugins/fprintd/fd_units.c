@@ -6,8 +6,7 @@
 
 #include "fd_bus.h"
 
-static pthread_mutex_t g_Lock = PTHREAD_MUTEX_INITIALIZER;
-static GPtrArray* g_Units; /* FprintdUnit*, index = id - 1; NULL until the first enumeration */
+ReaderUnitTable g_FprintdUnits = READER_UNIT_TABLE_INIT;
 
 static GVariant* CallSync(GDBusConnection* bus, const char* path, const char* interface, const char* method,
                           GVariant* args, GError** error) {
@@ -72,17 +71,9 @@ static GPtrArray* BuildUnits(void) {
 }
 
 int FprintdEnumerate(void) {
-  pthread_mutex_lock(&g_Lock);
-  if (g_Units == NULL) g_Units = BuildUnits();
-  int count = (int)g_Units->len;
-  pthread_mutex_unlock(&g_Lock);
+  pthread_mutex_lock(&g_FprintdUnits.m_Lock);
+  if (g_FprintdUnits.m_Units == NULL) g_FprintdUnits.m_Units = BuildUnits();
+  int count = (int)g_FprintdUnits.m_Units->len;
+  pthread_mutex_unlock(&g_FprintdUnits.m_Lock);
   return count;
-}
-
-FprintdUnit* FprintdFindUnit(uint32_t unitId) {
-  pthread_mutex_lock(&g_Lock);
-  FprintdUnit* unit = NULL;
-  if (g_Units != NULL && unitId != 0 && unitId <= g_Units->len) unit = g_ptr_array_index(g_Units, unitId - 1);
-  pthread_mutex_unlock(&g_Lock);
-  return unit;
 }

@@ -4,7 +4,7 @@
  * CMakeLists.txt); later calls give the same units. Without a system bus or without fprintd on it
  * there are no units, after one line on stderr that says why; this never waits for a bus timeout.
  *
- * Thread rules: FprintdEnumerate from any one thread at a time; FprintdFindUnit from any thread.
+ * Thread rules: FprintdEnumerate from any one thread at a time; the table is read from any thread.
  */
 #ifndef VELMORA_PLUGINS_FPRINTD_FD_UNITS_H_
 #define VELMORA_PLUGINS_FPRINTD_FD_UNITS_H_
@@ -12,11 +12,12 @@
 #include <stdint.h>
 
 #include "fd_unit.h"
+#include "reader_backend.h"
 
 /* Enumerates once; the unit count (0 when fprintd cannot be reached). */
 int FprintdEnumerate(void);
 
-/* The unit with id `unitId`, or NULL for an id that was never handed out. */
-FprintdUnit* FprintdFindUnit(uint32_t unitId);
+/* The units, for the shared entry points (reader_backend.h). */
+extern ReaderUnitTable g_FprintdUnits;
 
 #endif /* VELMORA_PLUGINS_FPRINTD_FD_UNITS_H_ */

@@ -9,11 +9,7 @@
 source "$(dirname "$0")/lib.sh"
 build=$1 version=$2 libdir=$3
 pack_build "$build"
-mains=("$tmp"/out/velmora-capture_*.deb)
-[ -f "${mains[0]}" ] || { echo "FAIL: cpack made no velmora-capture" >&2; exit 1; }
-open_package velmora-fpx-dev "$version"
-[ "$(dpkg-deb -f "${mains[0]}" Version)" = "$deb_version" ] ||
-  fail "velmora-capture has version $(dpkg-deb -f "${mains[0]}" Version), velmora-fpx-dev $deb_version"
+open_beside_main velmora-fpx-dev "$version"
 [ "$(dpkg-deb -f "$deb" Section)" = libdevel ] || fail "Section: $(dpkg-deb -f "$deb" Section)"
 
 depends=$(dpkg-deb -f "$deb" Depends)

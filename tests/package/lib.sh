@@ -94,3 +94,39 @@ check_compressed() {
     gzip -t "$tmp/root/$compressed" || fail "$compressed is not a whole gzip file"
   done
 }
+
+# open_beside_main NAME PROJECT_VERSION: open_package NAME, which must have the version of the
+# velmora-capture package of the same run. Sets main_deb as well.
+open_beside_main() {
+  local mains=("$tmp"/out/velmora-capture_*.deb)
+  [ -f "${mains[0]}" ] || { echo "FAIL: cpack made no velmora-capture" >&2; exit 1; }
+  main_deb=${mains[0]}
+  open_package "$1" "$2"
+  [ "$(dpkg-deb -f "$main_deb" Version)" = "$deb_version" ] ||
+    fail "velmora-capture has version $(dpkg-deb -f "$main_deb" Version), $1 $deb_version"
+}
+
+# has_relation RELATIONS PATTERN: one of the comma-separated RELATIONS matches the glob PATTERN.
+has_relation() {
+  local relation relations
+  IFS=, read -r -a relations <<<"$1"
+  for relation in "${relations[@]}"; do
+    # shellcheck disable=SC2053 # the pattern is a glob
+    [[ ${relation# } == $2 ]] && return 0
+  done
+  return 1
+}
+
+# check_plugin_files COMPONENT: the package of a reader plug-in holds exactly its library
+# libfpx-COMPONENT.so, its example entry, which names the packaged library, and Debian's files;
+# none of them a program; the library stripped.
+check_plugin_files() {
+  local package=velmora-plugin-$1 library=usr/lib/Velmora/plugins/libfpx-$1.so
+  check_members "$deb" "$(printf '%s\n' "./$library" "./usr/share/doc/$package/changelog.Debian.gz" \
+    "./usr/share/doc/$package/copyright" "./usr/share/velmora/examples/$1" | sort)"
+  check_modes
+  check_stripped "$library"
+  check_compressed
+  grep -qx "Name: /$library" "$tmp/root/usr/share/velmora/examples/$1" ||
+    fail "the example entry does not name /$library"
+}

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "config/config_store.h"
@@ -28,6 +29,18 @@ inline std::optional<std::string> Find(ConfigHandle* handle, const char* key,
   int length = sizeof(value);
   if (lookup(handle, key, value, &length) != 0) return std::nullopt;
   return std::string(value);
+}
+
+// Every entry name that the enumeration gives, from the first, with a 256-byte buffer.
+inline std::multiset<std::string> Entries(ConfigHandle* handle) {
+  std::multiset<std::string> names;
+  char name[256];
+  int length = sizeof(name);
+  for (int r = ConfigFirstEntry(handle, name, &length); r == 0; r = ConfigNextEntry(handle, name, &length)) {
+    names.insert(name);
+    length = sizeof(name);
+  }
+  return names;
 }
 
 }  // namespace velmora::test

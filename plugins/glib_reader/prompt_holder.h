@@ -6,8 +6,8 @@
  * FpxDisconnect takes, and only while the unit is connected: the sink may not be called once that
  * disconnect has returned, and the lock is what keeps the check and the call together.
  */
-#ifndef VELMORA_PLUGINS_PROMPT_PROMPT_HOLDER_H_
-#define VELMORA_PLUGINS_PROMPT_PROMPT_HOLDER_H_
+#ifndef VELMORA_PLUGINS_GLIB_READER_PROMPT_HOLDER_H_
+#define VELMORA_PLUGINS_GLIB_READER_PROMPT_HOLDER_H_
 
 #include <stdint.h>
 
@@ -19,4 +19,4 @@ void PromptHolderSet(FpxPromptSink sink, void* data);
 /* Hands `text` (static, NUL-terminated) about unit `unitId` to the sink; nothing when there is none. */
 void PromptHolderSend(uint32_t unitId, const char* text);
 
-#endif /* VELMORA_PLUGINS_PROMPT_PROMPT_HOLDER_H_ */
+#endif /* VELMORA_PLUGINS_GLIB_READER_PROMPT_HOLDER_H_ */
