@@ -78,7 +78,7 @@ const Case kCases[] = {
     {"the body's result is the exit status", 60, false, false, [](Run&) { return 7; }, nullptr, "exit 7", ""},
     {"an exception aborts the child", 60, false, false,
      [](Run&) -> int { throw std::runtime_error("out of the body"); }, nullptr, "signal 6", ""},
-    {"a message restarts the limit", 2, false, false,
+    {"a message restarts the limit", 4, false, false,
      [](Run& run) {
        char byte;
        Say(run.stream[1], "a");
@@ -89,7 +89,7 @@ const Case kCases[] = {
      [](Run& run) {
        if (run.streamed == "ab") return StreamAnswer{false, true};
        // The first limit passes in full: only the restart keeps the wait for "b".
-       std::this_thread::sleep_until(run.start + std::chrono::seconds(3));
+       std::this_thread::sleep_until(run.start + std::chrono::seconds(5));
        Say(run.go[1], "g");
        return StreamAnswer{true, false};
      },

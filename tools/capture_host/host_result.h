@@ -10,11 +10,8 @@
 #include "capture/capture_exchange.h"
 #include "process/child_wait.h"
 
-// The host's exit statuses.
-constexpr int kHostSample = 0;
-constexpr int kHostError = 1;
-constexpr int kHostNoSample = 2;
-constexpr int kHostNotFinished = 3;
+// The host's exit statuses: a sample; an error of the host's own; no sample; a run that did not finish.
+enum HostStatus : int { kHostSample = 0, kHostError = 1, kHostNoSample = 2, kHostNotFinished = 3 };
 
 // True when the program finished: it exited by itself with status 0 after setting bIsScanDone.
 // A crash or a kill after the flag was set leaves the record in doubt, so it does not count.
