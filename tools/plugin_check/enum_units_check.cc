@@ -9,8 +9,6 @@
 
 namespace {
 
-std::string Units(uint32_t count) { return std::to_string(count) + (count == 1 ? " unit" : " units"); }
-
 void JudgeUsableList(const EnumUnitsSeen& seen, CheckVerdict& verdict) {
   std::set<uint32_t> listed;
   for (uint32_t id : seen.ids)
@@ -20,24 +18,11 @@ void JudgeUsableList(const EnumUnitsSeen& seen, CheckVerdict& verdict) {
   if (seen.ids.empty())
     verdict.Add(CheckResult::kWarn,
                 "no unit listed: the program unloads the plug-in again, and no unit can be checked");
-  verdict.Add(CheckResult::kPass, Units(seen.count) + ": " + IdList(seen.ids.data(), seen.ids.size()));
+  verdict.Add(CheckResult::kPass,
+              UnitCountText(seen.count) + ": " + IdList(seen.ids.data(), seen.ids.size()));
 }
 
 }  // namespace
-
-std::vector<std::string> IdListFaults(const EnumUnitsSeen& seen) {
-  if (seen.result != 0)
-    return {"FpxEnumUnits returned " + std::to_string(seen.result) +
-            " (expected 0): the program skips the plug-in"};
-  std::vector<std::string> faults;
-  if (seen.count > kMaxUnits)
-    faults.push_back("FpxEnumUnits reported " + Units(seen.count) + ", more than " +
-                     std::to_string(kMaxUnits) + ": taken as a broken count");
-  if (seen.count > 0 && !seen.listGiven)
-    faults.push_back("FpxEnumUnits reported " + Units(seen.count) +
-                     " but no list: the program makes no unit of them");
-  return faults;
-}
 
 CheckVerdict JudgeEnumUnits(const EnumUnitsSeen& seen) {
   CheckVerdict verdict;

@@ -10,8 +10,8 @@
 #include <memory>
 #include <vector>
 
-#include "tools/plugin_check/enum_units_check.h"
 #include "tools/plugin_check/plugin_checks.h"
+#include "tools/plugin_check/unit_id_list.h"
 #include "units/bio_unit.h"
 #include "units/plugin_binding.h"
 #include "units/unit_list.h"
