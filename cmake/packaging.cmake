@@ -13,7 +13,7 @@ set(VELMORA_PACKAGE_NAME velmora-capture)
 set(VELMORA_FPRINT_PACKAGE_NAME velmora-plugin-fprint)
 set(VELMORA_FPRINTD_PACKAGE_NAME velmora-plugin-fprintd)
 set(VELMORA_DEV_PACKAGE_NAME velmora-fpx-dev)
-set(VELMORA_DEB_RELEASE 3)
+set(VELMORA_DEB_RELEASE 4)
 set(velmora_debian ${CMAKE_CURRENT_LIST_DIR}/debian)
 
 # Debian wants in each package a copyright file and a changelog compressed without a timestamp
