@@ -8,6 +8,7 @@
 
 #include "tools/plugin_check/plugin_checks.h"
 #include "tools/plugin_check/plugin_session.h"
+#include "tools/plugin_check/unit_id_list.h"
 #include "units/plugin_units.h"
 
 namespace {
@@ -31,8 +32,6 @@ bool StillLoaded(const std::string& library) {
   return true;
 }
 
-std::string Units(long count) { return std::to_string(count) + (count == 1 ? " unit" : " units"); }
-
 }  // namespace
 
 CheckVerdict JudgeReload(const ReloadSeen& seen) {
@@ -42,12 +41,12 @@ CheckVerdict JudgeReload(const ReloadSeen& seen) {
     return verdict;
   }
   if (seen.second != seen.first)
-    verdict.Add(CheckResult::kWarn,
-                Units(seen.first) + " at the first load, " + Units(seen.second) + " at the second");
+    verdict.Add(CheckResult::kWarn, UnitCountText(seen.first) + " at the first load, " +
+                                        UnitCountText(seen.second) + " at the second");
   verdict.Add(CheckResult::kPass,
               std::string(seen.stayed ? "stays mapped after its last close (not unloadable); "
                                       : "unloaded and loaded again; ") +
-                  Units(seen.second) + " both times");
+                  UnitCountText(seen.second) + " both times");
   return verdict;
 }
 

@@ -1,9 +1,7 @@
 // The id list's faults (unit_id_list.h).
 #include "tools/plugin_check/unit_id_list.h"
 
-std::string UnitCountText(uint32_t count) {
-  return std::to_string(count) + (count == 1 ? " unit" : " units");
-}
+std::string UnitCountText(long count) { return std::to_string(count) + (count == 1 ? " unit" : " units"); }
 
 std::vector<std::string> IdListFaults(const EnumUnitsSeen& seen) {
   if (seen.result != 0)

@@ -22,7 +22,7 @@ struct EnumUnitsSeen {
 };
 
 // "1 unit", "3 units".
-std::string UnitCountText(uint32_t count);
+std::string UnitCountText(long count);
 
 // Why the program can use no list from `seen`: one text per fault, none for a usable list.
 std::vector<std::string> IdListFaults(const EnumUnitsSeen& seen);
